@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan test test-asan bench fuzz clean format format-check run
+.PHONY: all deps build build-asan test test-asan test-long bench fuzz clean format format-check run
 
 all: build
 
@@ -31,6 +31,10 @@ test-asan: build-asan
 test: format-check build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE long
 	$(MAKE) test-asan
+
+# Real-time runs left out of make test (full rate and page matrices).
+test-long: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -L long
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCH=ON -DTOLVANE_TESTS=OFF $(CMAKE_FLAGS)
