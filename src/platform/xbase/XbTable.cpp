@@ -151,6 +151,7 @@ struct XbTable::Impl {
     std::map<int, std::string> pendingMemos;
     mutable XbRecord bufferView;
 
+    bool readOnly = false;
     XbProgress progress;
     int lastReported = -1;
     std::vector<std::string> notices;
@@ -169,6 +170,13 @@ struct XbTable::Impl {
         RequireOpen();
         if (state != XbState::Browse) {
             throw EXBaseError(XbError::WrongState, Name() + ": a record is being edited");
+        }
+    }
+
+    void RequireWritable() const {
+        RequireBrowse();
+        if (readOnly) {
+            throw EXBaseError(XbError::WrongState, Name() + " is open read-only");
         }
     }
 
@@ -276,6 +284,9 @@ struct XbTable::Impl {
     }
 
     void WriteFixedHeader() {
+        if (readOnly) {
+            return;
+        }
         UpdateDbfFixedHeader(header);
         dbf.WriteAt(0, header.fixed, kDbfHeaderSize);
     }
@@ -290,7 +301,7 @@ struct XbTable::Impl {
     // --- Index file ---------------------------------------------------------------------------
 
     void WriteIndex() {
-        if (!indexOpen || !indexDirty) {
+        if (!indexOpen || !indexDirty || readOnly) {
             return;
         }
         if (tags.empty()) {
@@ -351,18 +362,24 @@ struct XbTable::Impl {
         return t;
     }
 
-    // Reads the structural index, checks every tag against the table and rebuilds what does
-    // not match. Computes the record flags either way.
-    void LoadIndex() {
+    // Reads the structural index and checks every tag against the table. With repair, what
+    // does not match is rebuilt (or removed) and noted; without, it is only noted. Computes the
+    // record flags either way.
+    void LoadIndex(bool repair) {
         tags.clear();
         indexOpen = false;
         indexDirty = false;
         const std::string cdxName = XbBaseName(cdxPath);
+        const auto note = [&](const std::string& finding, const char* action) {
+            notices.push_back(repair ? finding + "; " + action : finding);
+        };
         if (!Exists(cdxPath)) {
             ScanTables({}, false);
             if ((header.flags & kDbfFlagStructuralIndex) != 0) {
-                notices.push_back(cdxName + " is missing; the table is opened without it");
-                SetStructuralFlag(false);
+                note(cdxName + " is missing", "the table is opened without it");
+                if (repair) {
+                    SetStructuralFlag(false);
+                }
             }
             return;
         }
@@ -387,16 +404,18 @@ struct XbTable::Impl {
             }
         };
         if (bytes.empty() || !ReadCdx(bytes, header.recordCount, padOf, read, dropped, error)) {
-            notices.push_back(cdxName + ": " + (bytes.empty() ? std::string("cannot be read") : error) +
-                              "; the index was removed");
-            RemoveFile(cdxPath);
+            note(cdxName + ": " + (bytes.empty() ? std::string("cannot be read") : error),
+                 "the index was removed");
             ScanTables({}, false);
-            SetStructuralFlag(false);
+            if (repair) {
+                RemoveFile(cdxPath);
+                SetStructuralFlag(false);
+            }
             return;
         }
         indexOpen = true;
         for (const std::string& d : dropped) {
-            notices.push_back(cdxName + ": " + d + "; the tag was removed");
+            note(cdxName + ": " + d, "the tag was removed");
             indexDirty = true;
         }
         for (const CdxTagRead& r : read) {
@@ -405,7 +424,7 @@ struct XbTable::Impl {
                                        r.descending ? XbDirection::Descending : XbDirection::Ascending,
                                        r.forExpression, r.unique));
             } catch (const EXBaseError& e) {
-                notices.push_back(cdxName + ": tag " + r.name + ": " + e.Message() + "; the tag was removed");
+                note(cdxName + ": tag " + r.name + ": " + e.Message(), "the tag was removed");
                 indexDirty = true;
             }
         }
@@ -422,17 +441,81 @@ struct XbTable::Impl {
             } else if (r.keyLength != it->key.KeyLength()) {
                 why = "does not match its key expression";
             } else if (!SameEntries(it->store, r.keys, r.records)) {
-                why = "does not match the table";
+                why = "does not match the table: " + Difference(it->store, r.keys, r.records);
             }
             if (!why.empty()) {
-                notices.push_back(cdxName + ": tag " + it->name + " " + why + "; the tag was rebuilt");
+                note(cdxName + ": tag " + it->name + " " + why, "the tag was rebuilt");
                 indexDirty = true;
             }
         }
-        WriteIndex();
-        if (indexOpen) {
+        if (repair) {
+            WriteIndex();
             SetStructuralFlag(true);
         }
+    }
+
+    // The first way in which a tag read from the file differs from the table.
+    std::string Difference(const KeyStore& expected, const std::vector<uint8_t>& keys,
+                           const std::vector<uint32_t>& records) const {
+        const size_t kl = expected.KeyLength();
+        std::vector<int64_t> at(size_t{header.recordCount} + 1, -1); // record -> entry in the file
+        for (size_t i = 0; i < records.size(); ++i) {
+            if (at[records[i]] >= 0) {
+                return "record " + std::to_string(records[i]) + " appears twice";
+            }
+            at[records[i]] = static_cast<int64_t>(i);
+        }
+        std::string found;
+        std::vector<bool> wanted(size_t{header.recordCount} + 1, false);
+        expected.ForEach([&](const uint8_t* key, uint32_t rec) {
+            wanted[rec] = true;
+            if (!found.empty()) {
+                return;
+            }
+            if (at[rec] < 0) {
+                found = "record " + std::to_string(rec) + " is missing";
+            } else if (std::memcmp(key, keys.data() + static_cast<size_t>(at[rec]) * kl, kl) != 0) {
+                found = "record " + std::to_string(rec) + " has a stale key";
+            }
+        });
+        for (size_t i = 0; found.empty() && i < records.size(); ++i) {
+            if (!wanted[records[i]]) {
+                found = "record " + std::to_string(records[i]) + " does not belong in it";
+            }
+        }
+        return found.empty() ? "entries differ" : found;
+    }
+
+    // Opens the table and memo files and reads the table header.
+    void OpenFiles(const std::string& found, XbFile::Access access) {
+        path = found;
+        readOnly = access == XbFile::Access::ReadOnly;
+        dbf = XbFile::Open(found, access);
+        if (!dbf.TryLock()) {
+            throw EXBaseError(XbError::InUse, Name() + " is in use by another program");
+        }
+        if (access == XbFile::Access::ReadWrite) {
+            RecoverPack(found);
+        }
+        std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(dbf.Size(), kDbfMaxHeaderRead)));
+        dbf.ReadAt(0, head.data(), head.size());
+        std::string error;
+        if (!ParseDbfHeader(head.data(), head.size(), dbf.Size(), header, error)) {
+            throw EXBaseError(XbError::BadTable, Name() + ": " + error);
+        }
+        layout = std::make_shared<XbLayout>(header.fields);
+        if (layout->HasMemo()) {
+            const std::string memo = XbCompanionPath(found, "FPT");
+            if (!Exists(memo)) {
+                throw EXBaseError(XbError::BadMemo, XbBaseName(memo) + ": memo file not found");
+            }
+            fpt.Open(memo, access);
+        }
+        deleted = gDefaultDeleted;
+        query = XbExpression();
+        order = -1;
+        cdxPath = XbCompanionPath(found, "CDX");
+        state = XbState::Browse;
     }
 
     // --- Cursor and view ----------------------------------------------------------------------
@@ -597,7 +680,7 @@ struct XbTable::Impl {
     }
 
     void SetDeletedMark(uint8_t mark) {
-        RequireBrowse();
+        RequireWritable();
         if (recNo == 0) {
             throw EXBaseError(XbError::NoCurrentRecord, Name() + ": no current record");
         }
@@ -636,7 +719,7 @@ struct XbTable::Impl {
     }
 
     void Pack() {
-        RequireBrowse();
+        RequireWritable();
         Report(0);
         const std::string newTable = PackTemp(path);
         XbFile out = XbFile::Create(newTable);
@@ -776,11 +859,11 @@ void XbTable::Create(const std::string& path, const std::vector<XbFieldDef>& def
     file.Sync();
 }
 
-void XbTable::Open(const std::string& folder, const std::string& fileName) {
-    Open((std::filesystem::path(folder) / fileName).string());
+void XbTable::Open(const std::string& folder, const std::string& fileName, XbAccess access) {
+    Open((std::filesystem::path(folder) / fileName).string(), access);
 }
 
-void XbTable::Open(const std::string& requested) {
+void XbTable::Open(const std::string& requested, XbAccess access) {
     Close();
     Impl& d = *d_;
     d.notices.clear();
@@ -788,33 +871,10 @@ void XbTable::Open(const std::string& requested) {
     if (found.empty()) {
         throw EXBaseError(XbError::NotFound, XbBaseName(requested) + ": file not found");
     }
-    d.path = found;
     try {
-        d.dbf = XbFile::Open(found, XbFile::Access::ReadWrite);
-        if (!d.dbf.TryLock()) {
-            throw EXBaseError(XbError::InUse, d.Name() + " is in use by another program");
-        }
-        d.RecoverPack(found);
-        std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(d.dbf.Size(), kDbfMaxHeaderRead)));
-        d.dbf.ReadAt(0, head.data(), head.size());
-        std::string error;
-        if (!ParseDbfHeader(head.data(), head.size(), d.dbf.Size(), d.header, error)) {
-            throw EXBaseError(XbError::BadTable, d.Name() + ": " + error);
-        }
-        d.layout = std::make_shared<XbLayout>(d.header.fields);
-        if (d.layout->HasMemo()) {
-            const std::string memo = XbCompanionPath(found, "FPT");
-            if (!Exists(memo)) {
-                throw EXBaseError(XbError::BadMemo, XbBaseName(memo) + ": memo file not found");
-            }
-            d.fpt.Open(memo, XbFile::Access::ReadWrite);
-        }
-        d.deleted = gDefaultDeleted;
-        d.query = XbExpression();
-        d.order = -1;
-        d.cdxPath = XbCompanionPath(found, "CDX");
-        d.state = XbState::Browse;
-        d.LoadIndex();
+        const bool readOnly = access == XbAccess::ReadOnly;
+        d.OpenFiles(found, readOnly ? XbFile::Access::ReadOnly : XbFile::Access::ReadWrite);
+        d.LoadIndex(!readOnly);
         d.First();
     } catch (...) {
         d.state = XbState::Browse;
@@ -824,6 +884,39 @@ void XbTable::Open(const std::string& requested) {
         d.fpt.Close();
         throw;
     }
+}
+
+std::vector<std::string> XbTable::Check(const std::string& requested) {
+    const std::string found = XbFindFile(requested);
+    if (found.empty()) {
+        throw EXBaseError(XbError::NotFound, XbBaseName(requested) + ": file not found");
+    }
+    Impl d;
+    d.OpenFiles(found, XbFile::Access::ReadOnly);
+    d.LoadIndex(false);
+    for (size_t i = 0; i < d.layout->Count(); ++i) {
+        const XbFieldLayout& f = d.layout->Fields()[i];
+        if (f.def.type != XbFieldType::Memo) {
+            continue;
+        }
+        d.Scan(
+            [&](uint32_t rec, const uint8_t* bytes) {
+                const uint32_t block =
+                    ParseMemoBlock({reinterpret_cast<const char*>(bytes) + f.offset, size_t(f.def.width)});
+                if (block == 0) {
+                    return;
+                }
+                try {
+                    d.fpt.Read(block);
+                } catch (const EXBaseError& e) {
+                    d.notices.push_back("record " + std::to_string(rec) + " field " + f.def.name + ": " +
+                                        e.Message());
+                }
+            },
+            false);
+    }
+    d.state = XbState::Inactive;
+    return d.notices;
 }
 
 void XbTable::Close() {
@@ -867,7 +960,7 @@ uint8_t XbTable::CodePage() const {
 void XbTable::CreateTag(const std::string& name, const std::string& keyExpression, XbDirection direction,
                         const std::string& forExpression) {
     Impl& d = *d_;
-    d.RequireBrowse();
+    d.RequireWritable();
     CheckTagName(name);
     Tag tag = d.MakeTag(name, keyExpression, direction, forExpression, false);
     d.lastReported = -1;
@@ -926,7 +1019,7 @@ std::string XbTable::CurrentOrder() const {
 
 void XbTable::CloseIndexes() {
     Impl& d = *d_;
-    d.RequireBrowse();
+    d.RequireWritable();
     d.WriteIndex();
     d.tags.clear();
     d.order = -1;
@@ -937,7 +1030,7 @@ void XbTable::CloseIndexes() {
 
 void XbTable::Reindex() {
     Impl& d = *d_;
-    d.RequireBrowse();
+    d.RequireWritable();
     d.lastReported = -1;
     d.Report(0);
     d.ScanTables(d.AllTags(), true);
@@ -1138,7 +1231,7 @@ XbState XbTable::State() const {
 
 void XbTable::Append() {
     Impl& d = *d_;
-    d.RequireBrowse();
+    d.RequireWritable();
     d.buffer.assign(d.header.recordLength, ' ');
     for (const XbFieldLayout& f : d.layout->Fields()) {
         PutBlank(d.buffer.data(), f);
@@ -1149,7 +1242,7 @@ void XbTable::Append() {
 
 void XbTable::Edit() {
     Impl& d = *d_;
-    d.RequireBrowse();
+    d.RequireWritable();
     if (d.recNo == 0) {
         throw EXBaseError(XbError::NoCurrentRecord, d.Name() + ": no current record");
     }
@@ -1173,7 +1266,7 @@ void XbTable::Cancel() {
 
 void XbTable::Delete() {
     Impl& d = *d_;
-    d.RequireBrowse();
+    d.RequireWritable();
     d.EnsureView();
     const uint32_t rec = d.recNo;
     const uint32_t row = rec == 0 ? 0 : d.rowOf[rec];

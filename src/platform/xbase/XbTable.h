@@ -34,6 +34,11 @@ public:
     // that name is replaced, with its memo and index files.
     static void Create(const std::string& path, const std::vector<XbFieldDef>& fields);
 
+    // Checks a table without changing it: every memo can be read, and every tag of the
+    // structural index holds exactly the records its condition selects, once each, in key order.
+    // Returns the findings (empty when all agree); raises like Open when the table cannot be read.
+    static std::vector<std::string> Check(const std::string& path);
+
     // Program-wide default for XbDeleted of tables opened afterwards (initially Hide).
     static void SetDefaultDeleted(XbDeleted deleted);
     static XbDeleted DefaultDeleted();
@@ -41,8 +46,8 @@ public:
     // --- Opening ------------------------------------------------------------------------------
     // Opens exclusively; a table open elsewhere (this or another process) gives InUse. The file
     // name is matched without regard to letter case. Opening an open table closes it first.
-    void Open(const std::string& path);
-    void Open(const std::string& folder, const std::string& fileName);
+    void Open(const std::string& path, XbAccess access = XbAccess::ReadWrite);
+    void Open(const std::string& folder, const std::string& fileName, XbAccess access = XbAccess::ReadWrite);
     void Close(); // no effect when closed
     bool IsOpen() const;
     const std::string& Path() const;          // the table file actually opened
@@ -72,7 +77,7 @@ public:
     // --- Visibility ---------------------------------------------------------------------------
     void SetQuery(const std::string& expression); // logical expression; "" shows every record
     const std::string& Query() const;
-    void SetDeleted(XbDeleted deleted);
+    void SetDeleted(XbDeleted deleted); // until closed; Open takes the program-wide default
     XbDeleted Deleted() const;
     // Records that satisfy the query (and are not deleted while hidden), in any order.
     uint32_t QueryCount();

@@ -51,6 +51,10 @@ struct XbTagInfo {
 // Whether navigation, views and counts pass over records marked as deleted.
 enum class XbDeleted { Show, Hide };
 
+// How a table is opened. Both are exclusive; ReadOnly never writes (the index is checked and
+// rebuilt in memory only) and refuses every change.
+enum class XbAccess { ReadWrite, ReadOnly };
+
 enum class XbState {
     Inactive, // no table open
     Browse,   // positioned (or not) on a stored record
