@@ -11,13 +11,13 @@ enum class TFaxClass { fcUnknown, fcDetect, fcClass1, fcClass2, fcClass2_0 };
 // SessionStatus. The status text of a code is StatusText(code) (string 13000 + code).
 enum SessionStatusCode : int {
     spNone = 0,
-    spInitModem = 1,      // "Initializing modem for fax processing"
-    spDialing = 2,        // "Dialing"
-    spBusyWait = 3,       // "Busy, waiting until redial..."
-    spSendingPage = 4,    // "Sending page data"
-    spSendingEop = 5,     // "Sending EOP"
-    spPageError = 6,      // "Error sending page"
-    spPageAccepted = 7,   // "Page accepted by remote"
+    spInitModem = 1,    // "Initializing modem for fax processing"
+    spDialing = 2,      // "Dialing"
+    spBusyWait = 3,     // "Busy, waiting until redial..."
+    spSendingPage = 4,  // "Sending page data"
+    spSendingEop = 5,   // "Sending EOP"
+    spPageError = 6,    // "Error sending page"
+    spPageAccepted = 7, // "Page accepted by remote"
     spWaitingForCall = 20,
     spNoConnect = 21,
     spAnswering = 22,
@@ -37,10 +37,10 @@ enum TFaxLogCode : uint8_t {
     lgNone = 0,          // never raised
     lgTransmitStart = 1, // the sender has taken a job (before its files are opened)
     lgTransmitOk = 2,
-    lgTransmitFail = 3,  // a job failed or was cancelled
-    lgReceiveStart = 4,  // an incoming fax was accepted and its file named
+    lgTransmitFail = 3, // a job failed or was cancelled
+    lgReceiveStart = 4, // an incoming fax was accepted and its file named
     lgReceiveOk = 5,
-    lgReceiveSkip = 6,   // refused through OnFaxAccept
+    lgReceiveSkip = 6, // refused through OnFaxAccept
     lgReceiveFail = 7,
 };
 

@@ -29,8 +29,8 @@ struct DialogueState {
     std::string modemInit;  // ModemInit
     std::string dialPrefix; // DialPrefix
     bool initialised = false;
-    ResultCollector collector; // the response buffer of the state machines
-    std::string syncResponse;  // the line a SyncCommand kept for its caller
+    ResultCollector collector;   // the response buffer of the state machines
+    std::string syncResponse;    // the line a SyncCommand kept for its caller
     uint32_t replyTimeout = 182; // ticks (10 s)
     uint32_t pageTimeout = 1092; // ticks (60 s)
     uint32_t dialWait = 1092;    // ticks: DialWait; also the receiver's answer time-out

@@ -72,12 +72,18 @@ Class2Commands Class2CommandTable(TFaxClass faxClass) {
 
 char Class2RateCode(int bps) {
     switch (bps) {
-    case 2400: return '0';
-    case 4800: return '1';
-    case 7200: return '2';
-    case 12000: return '4';
-    case 14400: return '5';
-    default: return '3';
+    case 2400:
+        return '0';
+    case 4800:
+        return '1';
+    case 7200:
+        return '2';
+    case 12000:
+        return '4';
+    case 14400:
+        return '5';
+    default:
+        return '3';
     }
 }
 
@@ -109,15 +115,29 @@ std::string LocalIdCommand(const Class2Commands& table, std::string_view station
 }
 
 Class2Parameters ParseParameters(std::string_view stripped) {
-    const auto field = [&](size_t position) { return position <= stripped.size() ? stripped[position - 1] : '\0'; };
+    const auto field = [&](size_t position) {
+        return position <= stripped.size() ? stripped[position - 1] : '\0';
+    };
     Class2Parameters p;
     switch (field(3)) {
-    case '0': p.bps = 2400; break;
-    case '1': p.bps = 4800; break;
-    case '2': p.bps = 7200; break;
-    case '4': p.bps = 12000; break;
-    case '5': p.bps = 14400; break;
-    default: p.bps = 9600; break;
+    case '0':
+        p.bps = 2400;
+        break;
+    case '1':
+        p.bps = 4800;
+        break;
+    case '2':
+        p.bps = 7200;
+        break;
+    case '4':
+        p.bps = 12000;
+        break;
+    case '5':
+        p.bps = 14400;
+        break;
+    default:
+        p.bps = 9600;
+        break;
     }
     p.fine = field(1) == '1';
     p.wide = field(5) == '1';

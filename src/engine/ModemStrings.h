@@ -25,7 +25,7 @@ inline bool Contains(std::string_view line, std::string_view text) {
     return line.find(text) != std::string_view::npos;
 }
 
-enum class BusyDetection { Off, On }; // DetectBusy
+enum class BusyDetection { Off, On };    // DetectBusy
 enum class DialToneWait { Wait, Blind }; // BlindDial
 enum class DialMethod { Tone, Pulse };   // ToneDial
 
@@ -78,11 +78,11 @@ std::string LocalIdCommand(const Class2Commands& table, std::string_view station
 // Values of a +FDCS/+FCS or +FDIS/+FIS report (after StripReportPrefix): the fields VR, BR, WD,
 // LN, DF, EC, BF, ST read at character positions 1, 3, ..., 15 (missing ones count as absent).
 struct Class2Parameters {
-    int bps = 9600;        // BR: '0' 2400, '1' 4800, '2' 7200, '4' 12000, '5' 14400, else 9600
-    bool fine = false;     // VR is '1'
-    bool wide = false;     // WD is '1'
-    bool ecm = false;      // EC is '1' or '2'
-    int scanTimeCode = 0;  // ST as a digit 0..7; anything else 0 (no minimum)
+    int bps = 9600;       // BR: '0' 2400, '1' 4800, '2' 7200, '4' 12000, '5' 14400, else 9600
+    bool fine = false;    // VR is '1'
+    bool wide = false;    // WD is '1'
+    bool ecm = false;     // EC is '1' or '2'
+    int scanTimeCode = 0; // ST as a digit 0..7; anything else 0 (no minimum)
 };
 Class2Parameters ParseParameters(std::string_view stripped);
 

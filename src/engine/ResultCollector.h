@@ -30,8 +30,8 @@ private:
     std::string buffer_;
     bool complete_ = false; // the buffer holds a finished line or frame
     bool inFrame_ = false;
-    bool dle_ = false;      // inside a frame: the last byte was DLE
-    bool cr_ = false;       // outside a frame: the last byte was CR
+    bool dle_ = false; // inside a frame: the last byte was DLE
+    bool cr_ = false;  // outside a frame: the last byte was CR
 };
 
 } // namespace tolvane

@@ -34,8 +34,8 @@ std::string ToJson(const CallReport& r) {
     return "{\"direction\": " + Quoted(r.direction) + ", \"class\": " + Quoted(r.faxClass) +
            ", \"result\": " + Quoted(r.result) + ", \"pages\": " + std::to_string(r.pages) +
            ", \"host_id\": " + Quoted(r.hostId) + ", \"rate\": " + std::to_string(r.rate) +
-           ", \"fine\": " + (r.fine ? "true" : "false") + ", \"file\": " + Quoted(r.file) + ", \"rows\": [" + rows +
-           "], \"bad_rows\": " + std::to_string(r.badRows) + "}";
+           ", \"fine\": " + (r.fine ? "true" : "false") + ", \"file\": " + Quoted(r.file) + ", \"rows\": [" +
+           rows + "], \"bad_rows\": " + std::to_string(r.badRows) + "}";
 }
 
 void Publish(const CallReport& report, const std::string& reportFile) {

@@ -7,16 +7,16 @@
 namespace modemsim {
 
 struct CallReport {
-    std::string direction; // "to-remote": the host called and sent; "from-remote": the far machine called
-    std::string faxClass;  // "1", "2", "2.0"
+    std::string direction;     // "to-remote": the host called and sent; "from-remote": the far machine called
+    std::string faxClass;      // "1", "2", "2.0"
     std::string result = "ok"; // or busy, no answer, voice, no dial tone, rejected, line dropped,
                                // training failed, hung up, not answered, failed
     int pages = 0;             // pages that reached the far machine (or the host)
     std::string hostId;        // the host's station identifier as the far machine saw it
     int rate = 0;
     bool fine = false;
-    std::string file;          // TIFF of the pages received from the host
-    std::vector<int> rows;     // rows of each received page
+    std::string file;      // TIFF of the pages received from the host
+    std::vector<int> rows; // rows of each received page
     int badRows = 0;
 };
 

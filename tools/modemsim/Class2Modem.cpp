@@ -18,19 +18,25 @@ constexpr size_t kDropAfterBytes = 1500;
 
 // Hang-up status codes (T.32 Table 22).
 constexpr int kHangupNormal = 0;
-constexpr int kHangupTrainingFailed = 27;     // failure to train at 2400 bit/s
-constexpr int kHangupTransmitPhaseC = 40;     // unspecified transmitting phase C error
-constexpr int kHangupReceivePhaseC = 50;      // unspecified receiving phase C error
-constexpr int kHangupReceivePhaseB = 70;      // unspecified receiving phase B error
+constexpr int kHangupTrainingFailed = 27; // failure to train at 2400 bit/s
+constexpr int kHangupTransmitPhaseC = 40; // unspecified transmitting phase C error
+constexpr int kHangupReceivePhaseC = 50;  // unspecified receiving phase C error
+constexpr int kHangupReceivePhaseB = 70;  // unspecified receiving phase B error
 
 int RateOfCode(char code) {
     switch (code) {
-    case '0': return 2400;
-    case '1': return 4800;
-    case '2': return 7200;
-    case '4': return 12000;
-    case '5': return 14400;
-    default: return 9600;
+    case '0':
+        return 2400;
+    case '1':
+        return 4800;
+    case '2':
+        return 7200;
+    case '4':
+        return 12000;
+    case '5':
+        return 14400;
+    default:
+        return 9600;
     }
 }
 
@@ -82,9 +88,10 @@ void Class2Modem::BeginCall(const char* direction) {
     const Options& o = link_.Settings();
     std::string file;
     if (o.store.empty()) {
-        tempFile_ = (std::filesystem::temp_directory_path() /
-                     ("modemsim-" + std::to_string(::getpid()) + "-" + std::to_string(link_.CallNumber()) + ".tif"))
-                        .string();
+        tempFile_ =
+            (std::filesystem::temp_directory_path() /
+             ("modemsim-" + std::to_string(::getpid()) + "-" + std::to_string(link_.CallNumber()) + ".tif"))
+                .string();
         file = tempFile_;
     } else {
         tempFile_.clear();
@@ -196,13 +203,15 @@ Outcome Class2Modem::Command(const AtCommand& command) {
         }
         return Outcome::Ok;
     }
-    if (name == "+FMFR" || name == "+FMI" || name == "+FMDL" || name == "+FMM" || name == "+FREV" || name == "+FMR") {
+    if (name == "+FMFR" || name == "+FMI" || name == "+FMDL" || name == "+FMM" || name == "+FREV" ||
+        name == "+FMR") {
         link_.SendInfo("modemsim");
         return Outcome::Ok;
     }
     // Settings the far machine does not depend on.
-    static const char* const kAccepted[] = {"+FCR", "+FAA", "+FBO", "+FBOR", "+FCQ", "+FLO", "+FNR", "+FPHCTO",
-                                            "+FCT", "+FMS", "+FMINSP", "+FIE", "+FPP", "+FIT", "+FCIG", "+FSPL"};
+    static const char* const kAccepted[] = {"+FCR", "+FAA",    "+FBO",  "+FBOR", "+FCQ",    "+FLO",
+                                            "+FNR", "+FPHCTO", "+FCT",  "+FMS",  "+FMINSP", "+FIE",
+                                            "+FPP", "+FIT",    "+FCIG", "+FSPL"};
     for (const char* accepted : kAccepted) {
         if (name == accepted) {
             return Outcome::Ok;
@@ -250,12 +259,22 @@ void Class2Modem::HostByte(uint8_t c) {
     if (dle_) {
         dle_ = false;
         switch (c) {
-        case kDle: break; // a stuffed 0x10, kept below
-        case kEtx: HostPageEnded(-1); return;
-        case ',': HostPageEnded(static_cast<int>(PostPage::Mps)); return;
-        case ';': HostPageEnded(static_cast<int>(PostPage::Eom)); return;
-        case '.': HostPageEnded(static_cast<int>(PostPage::Eop)); return;
-        default: return;
+        case kDle:
+            break; // a stuffed 0x10, kept below
+        case kEtx:
+            HostPageEnded(-1);
+            return;
+        case ',':
+            HostPageEnded(static_cast<int>(PostPage::Mps));
+            return;
+        case ';':
+            HostPageEnded(static_cast<int>(PostPage::Eom));
+            return;
+        case '.':
+            HostPageEnded(static_cast<int>(PostPage::Eop));
+            return;
+        default:
+            return;
         }
     } else if (c == kDle) {
         dle_ = true;

@@ -15,30 +15,47 @@ const std::string kDefaultModulations = "24,48,72,73,74,96,97,98,121,122,145,146
 
 const char* Text(ResultCode code) {
     switch (code) {
-    case ResultCode::Ok: return "OK";
-    case ResultCode::Connect: return "CONNECT";
-    case ResultCode::Ring: return "RING";
-    case ResultCode::NoCarrier: return "NO CARRIER";
-    case ResultCode::Error: return "ERROR";
-    case ResultCode::NoDialTone: return "NO DIALTONE";
-    case ResultCode::Busy: return "BUSY";
-    case ResultCode::NoAnswer: return "NO ANSWER";
-    case ResultCode::Voice: return "VOICE";
+    case ResultCode::Ok:
+        return "OK";
+    case ResultCode::Connect:
+        return "CONNECT";
+    case ResultCode::Ring:
+        return "RING";
+    case ResultCode::NoCarrier:
+        return "NO CARRIER";
+    case ResultCode::Error:
+        return "ERROR";
+    case ResultCode::NoDialTone:
+        return "NO DIALTONE";
+    case ResultCode::Busy:
+        return "BUSY";
+    case ResultCode::NoAnswer:
+        return "NO ANSWER";
+    case ResultCode::Voice:
+        return "VOICE";
     }
     return "ERROR";
 }
 
 int Number(ResultCode code) {
     switch (code) {
-    case ResultCode::Ok: return 0;
-    case ResultCode::Connect: return 1;
-    case ResultCode::Ring: return 2;
+    case ResultCode::Ok:
+        return 0;
+    case ResultCode::Connect:
+        return 1;
+    case ResultCode::Ring:
+        return 2;
     case ResultCode::NoCarrier:
-    case ResultCode::Voice: return 3;
-    case ResultCode::Error: return 4;
-    case ResultCode::NoDialTone: return 6;
-    case ResultCode::Busy: return 7;
-    case ResultCode::NoAnswer: return 8;
+    case ResultCode::Voice:
+        return 3;
+    case ResultCode::Error:
+        return 4;
+    case ResultCode::NoDialTone:
+        return 6;
+    case ResultCode::Busy:
+        return 7;
+    case ResultCode::NoAnswer:
+        return 8;
     }
     return 4;
 }
@@ -193,9 +210,13 @@ void Modem::ExecuteLine(const std::string& line) {
     }
     for (const auto& command : commands) {
         switch (Execute(command)) {
-        case Outcome::Ok: break;
-        case Outcome::Error: SendResult(ResultCode::Error); return;
-        case Outcome::Pending: return;
+        case Outcome::Ok:
+            break;
+        case Outcome::Error:
+            SendResult(ResultCode::Error);
+            return;
+        case Outcome::Pending:
+            return;
         }
     }
     SendResult(ResultCode::Ok);
@@ -206,7 +227,8 @@ Outcome Modem::Execute(const AtCommand& command) {
     using Op = AtCommand::Op;
     const int value = command.value.empty() ? 0 : std::atoi(command.value.c_str());
     switch (command.kind) {
-    case Kind::Dial: return Dial();
+    case Kind::Dial:
+        return Dial();
     case Kind::Register: {
         const int n = std::atoi(command.name.c_str() + 1);
         if (n < 0 || n >= static_cast<int>(registers_.size())) {
@@ -251,7 +273,8 @@ Outcome Modem::Execute(const AtCommand& command) {
         }
         // L, M, &C, &D, &K, &S, &W: accepted and without effect on a simulated line.
         return Outcome::Ok;
-    case Kind::Extended: break;
+    case Kind::Extended:
+        break;
     }
     const std::string& name = command.name;
     if (name == "+FCLASS") {
@@ -266,7 +289,8 @@ Outcome Modem::Execute(const AtCommand& command) {
             }
             fclass_ = command.value;
             if (FaxClass2()) {
-                class2_.SetDialect(fclass_ == "2" ? Class2Modem::Dialect::Class2 : Class2Modem::Dialect::Class20);
+                class2_.SetDialect(fclass_ == "2" ? Class2Modem::Dialect::Class2
+                                                  : Class2Modem::Dialect::Class20);
             }
         }
         return Outcome::Ok;
@@ -280,7 +304,8 @@ Outcome Modem::Execute(const AtCommand& command) {
             return Outcome::Error; // no Class 1 line in this build of the simulator
         }
         const bool modulation = name == "+FTM" || name == "+FRM";
-        SendInfo(modulation ? (options_.modulations.empty() ? kDefaultModulations : options_.modulations) : "3");
+        SendInfo(modulation ? (options_.modulations.empty() ? kDefaultModulations : options_.modulations)
+                            : "3");
         return Outcome::Ok;
     }
     if (FaxClass2() && name.rfind("+F", 0) == 0) {

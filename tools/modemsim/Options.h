@@ -24,16 +24,16 @@ struct Options {
     bool remoteFine = true;               // --remote-normal-only clears it
     bool remoteWide = false;              // --remote-wide
     enum class DialOutcome { Connect, Busy, NoAnswer, Voice, NoDialTone } dialOutcome = DialOutcome::Connect;
-    bool badTraining = false;             // --bad-training
-    int rejectPages = 0;                  // --reject N: the first N pages are rejected
-    int dropInPage = 0;                   // --drop-in-page N: the line drops during page N (1-based)
-    std::string store;                    // --store DIR: received pages as TIFF files
-    std::string callFile;                 // --call FILE: the far machine calls and sends it
-    int callDelayMs = 1000;               // --call-delay MS
-    int ringIntervalMs = 1000;            // --ring-interval MS
-    std::string report;                   // --report FILE: one JSON line per call
-    int calls = 0;                        // --calls N: exit after N calls (0: run until stopped)
-    bool verbose = false;                 // --verbose: the AT traffic on stderr
+    bool badTraining = false;  // --bad-training
+    int rejectPages = 0;       // --reject N: the first N pages are rejected
+    int dropInPage = 0;        // --drop-in-page N: the line drops during page N (1-based)
+    std::string store;         // --store DIR: received pages as TIFF files
+    std::string callFile;      // --call FILE: the far machine calls and sends it
+    int callDelayMs = 1000;    // --call-delay MS
+    int ringIntervalMs = 1000; // --ring-interval MS
+    std::string report;        // --report FILE: one JSON line per call
+    int calls = 0;             // --calls N: exit after N calls (0: run until stopped)
+    bool verbose = false;      // --verbose: the AT traffic on stderr
 };
 
 // Parses the arguments; on an error returns false with a message.

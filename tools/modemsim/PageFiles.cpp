@@ -88,7 +88,8 @@ std::vector<FaxPage> LoadDocument(const std::string& file) {
     if (!in) {
         throw std::runtime_error("cannot read " + file);
     }
-    if (std::string(magic, 4) == "II*" + std::string(1, '\0') || std::string(magic, 4) == "MM" + std::string(1, '\0') + "*") {
+    if (std::string(magic, 4) == "II*" + std::string(1, '\0') ||
+        std::string(magic, 4) == "MM" + std::string(1, '\0') + "*") {
         return LoadTiff(file);
     }
     if (std::string(magic, 6) == "APF10\x1A") {
