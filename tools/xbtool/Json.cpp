@@ -7,9 +7,9 @@
 namespace xbtool {
 
 const JsonValue* JsonValue::Find(std::string_view key) const {
-    for (const auto& [name, value] : members) {
-        if (name == key) {
-            return &value;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == key) {
+            return &memberValues[i];
         }
     }
     return nullptr;
@@ -88,7 +88,8 @@ private:
                 if (!Value(v, depth + 1)) {
                     return false;
                 }
-                out.members.emplace_back(std::move(key), std::move(v));
+                out.names.push_back(std::move(key));
+                out.memberValues.push_back(std::move(v));
                 Skip();
                 if (pos_ < text_.size() && text_[pos_] == ',') {
                     ++pos_;

@@ -15,8 +15,9 @@ struct JsonValue {
     bool boolean = false;
     double number = 0.0;
     std::string text; // strings; numbers keep their source text here too
-    std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members; // in source order
+    std::vector<JsonValue> items;        // arrays
+    std::vector<std::string> names;      // objects: member names in source order,
+    std::vector<JsonValue> memberValues; // and their values
 
     const JsonValue* Find(std::string_view key) const;
 };

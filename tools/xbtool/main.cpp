@@ -211,12 +211,12 @@ int Create(const std::string& path, const std::string& from) {
     for (const JsonValue& r : records != nullptr ? records->items : std::vector<JsonValue>{}) {
         table.Append();
         if (const JsonValue* values = r.Find("values")) {
-            for (const auto& [name, value] : values->members) {
-                const int field = table.FieldIndex(name);
+            for (size_t i = 0; i < values->names.size(); ++i) {
+                const int field = table.FieldIndex(values->names[i]);
                 if (field < 0) {
-                    Bad("no field " + name);
+                    Bad("no field " + values->names[i]);
                 }
-                SetValue(table, field, value);
+                SetValue(table, field, values->memberValues[i]);
             }
         }
         table.Post();

@@ -28,6 +28,8 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }
+    // After the file was renamed: messages name it by its new path.
+    void SetPath(std::string path) { path_ = std::move(path); }
     void Close();
 
     // Takes the exclusive lock of the file (held until closed). False when someone holds it;

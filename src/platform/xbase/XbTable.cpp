@@ -708,6 +708,7 @@ struct XbTable::Impl {
                                       XbBaseName(tablePath) + " is in use by another program");
                 }
                 XbReplaceFile(PackTemp(tablePath), tablePath);
+                fresh.SetPath(tablePath);
                 dbf = std::move(fresh);
             }
             RemoveFile(marker);
@@ -776,6 +777,7 @@ struct XbTable::Impl {
         }
         XbReplaceFile(newTable, path);
         RemoveFile(PackMarker(path));
+        out.SetPath(path);
         dbf = std::move(out);
         header = packed;
         ScanTables(AllTags(), false);

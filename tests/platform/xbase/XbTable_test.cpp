@@ -373,3 +373,70 @@ TEST(XbTableOpen, MissingTableIsNotFound) {
 
 } // namespace
 } // namespace tolvane
+
+namespace tolvane {
+namespace {
+
+// A pack writes complete new files, then a marker, then renames them into place. A process
+// killed after the marker has its pack completed at the next open; one killed before it, undone.
+class PackRecoveryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const std::string& folder : {std::string("live"), std::string("packed")}) {
+            std::filesystem::create_directory(dir_.Path() / folder);
+            const std::string path = (dir_.Path() / folder / "T.DBF").string();
+            XbTable::Create(path, {{"NAME", XbFieldType::Character, 8, 0}, {"NOTE", XbFieldType::Memo, 10, 0}});
+            XbTable t;
+            t.Open(path);
+            for (const char* name : {"a", "b", "c"}) {
+                t.Append();
+                t.SetString(0, name);
+                t.SetMemo(1, std::string("memo ") + name);
+                t.Post();
+            }
+            t.Goto(1);
+            t.Delete();
+            if (folder == "packed") {
+                t.Pack();
+            }
+        }
+        live_ = (dir_.Path() / "live" / "T.DBF").string();
+        // What a pack of the live table would have written before it was killed.
+        std::filesystem::copy_file(dir_.Path() / "packed" / "T.DBF", live_ + ".new");
+        std::filesystem::copy_file(dir_.Path() / "packed" / "T.FPT", (dir_.Path() / "live" / "T.FPT.new"));
+    }
+
+    std::vector<std::string> Names() {
+        XbTable t;
+        t.Open(live_);
+        t.SetDeleted(XbDeleted::Show);
+        std::vector<std::string> out;
+        for (t.First(); t.HasCurrentRecord(); t.Next()) {
+            out.push_back(t.GetString(0) + "=" + t.GetMemo(1));
+        }
+        return out;
+    }
+
+    TempDir dir_;
+    std::string live_;
+};
+
+TEST_F(PackRecoveryTest, KilledBeforeTheMarkerKeepsTheOldTable) {
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a=memo a", "b=memo b", "c=memo c"}));
+    EXPECT_FALSE(std::filesystem::exists(live_ + ".new"));
+}
+
+TEST_F(PackRecoveryTest, KilledAfterTheMarkerCompletesThePack) {
+    std::ofstream(live_ + ".commit").put('\n');
+    EXPECT_EQ(Names(), (std::vector<std::string>{"b=memo b", "c=memo c"}));
+    EXPECT_FALSE(std::filesystem::exists(live_ + ".commit"));
+}
+
+TEST_F(PackRecoveryTest, KilledBetweenTheRenamesCompletesThePack) {
+    std::ofstream(live_ + ".commit").put('\n');
+    std::filesystem::rename(dir_.Path() / "live" / "T.FPT.new", dir_.Path() / "live" / "T.FPT");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"b=memo b", "c=memo c"}));
+}
+
+} // namespace
+} // namespace tolvane
