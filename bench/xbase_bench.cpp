@@ -17,7 +17,8 @@ constexpr uint32_t kRecords = 100000;
 
 std::string BenchFolder() {
     const char* tmp = std::getenv("TMPDIR");
-    const std::filesystem::path dir = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / "tolvane-xbase-bench";
+    const std::filesystem::path dir =
+        std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / "tolvane-xbase-bench";
     std::filesystem::create_directories(dir);
     return dir.string();
 }

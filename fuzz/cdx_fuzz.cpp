@@ -21,11 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<tolvane::CdxTagWrite> out;
     const auto usable = [&](const tolvane::CdxTagRead& t) {
-        const bool nameOk = !t.name.empty() && t.name.size() <= 10 &&
-                            std::all_of(t.name.begin(), t.name.end(), [](char c) {
-                                return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-                            });
-        const bool fresh = std::none_of(out.begin(), out.end(), [&](const auto& o) { return o.name == t.name; });
+        const bool nameOk =
+            !t.name.empty() && t.name.size() <= 10 && std::all_of(t.name.begin(), t.name.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+            });
+        const bool fresh =
+            std::none_of(out.begin(), out.end(), [&](const auto& o) { return o.name == t.name; });
         return t.pagesOk && nameOk && fresh && !t.keyExpression.empty();
     };
     for (const tolvane::CdxTagRead& t : tags) {
@@ -46,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (size_t i = 0; i < again.size(); ++i) {
         const auto& w = out[i];
-        const auto it = std::find_if(again.begin(), again.end(), [&](const auto& a) { return a.name == w.name; });
+        const auto it =
+            std::find_if(again.begin(), again.end(), [&](const auto& a) { return a.name == w.name; });
         if (it == again.end() || !it->pagesOk || it->keys != *w.keys || it->records != *w.records) {
             std::abort();
         }

@@ -14,7 +14,7 @@ struct JsonValue {
     Type type = Type::Null;
     bool boolean = false;
     double number = 0.0;
-    std::string text; // strings; numbers keep their source text here too
+    std::string text;                    // strings; numbers keep their source text here too
     std::vector<JsonValue> items;        // arrays
     std::vector<std::string> names;      // objects: member names in source order,
     std::vector<JsonValue> memberValues; // and their values

@@ -114,8 +114,8 @@ TEST(Durability, KilledWriterLosesNoPostedRecord) {
             ASSERT_EQ(record.Text(kSubject), Subject(r, v)) << "round " << round;
             ASSERT_EQ(t.ReadMemo(r, kDoc), MemoText(r, v)) << "round " << round << " record " << r;
             const auto it = posted.find(r);
-            ASSERT_TRUE(it == posted.end() || v >= it->second) << "round " << round << ": record " << r << " lost v"
-                                                                << it->second;
+            ASSERT_TRUE(it == posted.end() || v >= it->second)
+                << "round " << round << ": record " << r << " lost v" << it->second;
         }
         t.SelectOrder("DATESENT");
         EXPECT_EQ(t.ViewCount(), t.RecordCount());

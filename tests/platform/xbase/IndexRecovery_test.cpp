@@ -19,7 +19,8 @@ protected:
     void SetUp() override {
         path_ = dir_.File("QOBPB.DBF");
         cdx_ = dir_.File("QOBPB.CDX");
-        XbTable::Create(path_, {{"NAME", XbFieldType::Character, 8, 0}, {"PHONE", XbFieldType::Character, 5, 0}});
+        XbTable::Create(path_,
+                        {{"NAME", XbFieldType::Character, 8, 0}, {"PHONE", XbFieldType::Character, 5, 0}});
         XbTable t;
         t.Open(path_);
         t.CreateTag("NAME", "NAME", XbDirection::Ascending, ".not. deleted()");
@@ -75,7 +76,8 @@ TEST_F(IndexRecoveryTest, IndexLaggingTheTableIsRebuilt) {
     const std::vector<uint8_t> before = ReadAll(cdx_);
     const std::vector<std::string> findings = XbTable::Check(path_);
     ASSERT_EQ(findings.size(), 1u);
-    EXPECT_NE(findings[0].find("tag NAME does not match the table: record 2 has a stale key"), std::string::npos)
+    EXPECT_NE(findings[0].find("tag NAME does not match the table: record 2 has a stale key"),
+              std::string::npos)
         << findings[0];
     EXPECT_EQ(ReadAll(cdx_), before) << "check changes nothing";
 

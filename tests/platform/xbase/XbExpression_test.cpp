@@ -17,7 +17,13 @@ XbLayout FaxLayout() {
 }
 
 //                        deleted SUBJECT     L DATESENT TIMESENT PAGES RTFDOC
-const char kRecord[] = "*" "Report    " "T" "20240305" "14:07" "12" "         8";
+const char kRecord[] = "*"
+                       "Report    "
+                       "T"
+                       "20240305"
+                       "14:07"
+                       "12"
+                       "         8";
 
 struct Valid {
     const char* text;

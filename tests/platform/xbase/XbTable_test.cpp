@@ -385,7 +385,8 @@ protected:
         for (const std::string& folder : {std::string("live"), std::string("packed")}) {
             std::filesystem::create_directory(dir_.Path() / folder);
             const std::string path = (dir_.Path() / folder / "T.DBF").string();
-            XbTable::Create(path, {{"NAME", XbFieldType::Character, 8, 0}, {"NOTE", XbFieldType::Memo, 10, 0}});
+            XbTable::Create(path,
+                            {{"NAME", XbFieldType::Character, 8, 0}, {"NOTE", XbFieldType::Memo, 10, 0}});
             XbTable t;
             t.Open(path);
             for (const char* name : {"a", "b", "c"}) {
