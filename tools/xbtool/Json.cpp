@@ -1,5 +1,7 @@
 #include "Json.h"
 
+#include "platform/xbase/XbTextCodec.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -168,24 +170,6 @@ private:
         return true;
     }
 
-    static void PutUtf8(std::string& out, unsigned c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-
     bool Hex4(unsigned& v) {
         if (pos_ + 4 > text_.size()) {
             return false;
@@ -258,7 +242,7 @@ private:
                     }
                     v = 0x10000 + ((v - 0xD800) << 10) + (low - 0xDC00);
                 }
-                PutUtf8(out, v);
+                tolvane::XbAppendUtf8(out, v);
                 break;
             }
             default:

@@ -1,5 +1,6 @@
 #include "platform/xbase/CdxFormat.h"
 
+#include "platform/xbase/ByteOrder.h"
 #include "platform/xbase/XbTypes.h"
 
 #include <algorithm>
@@ -25,37 +26,6 @@ constexpr uint8_t kOptCompact = 0x20;
 constexpr uint8_t kOptCompound = 0x40;
 constexpr uint8_t kOptDirectory = 0x80;
 constexpr size_t kNameLength = 10;
-
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint32_t Be32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
-
-void PutLe16(uint8_t* p, size_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    PutLe16(p, v & 0xFFFF);
-    PutLe16(p + 2, v >> 16);
-}
-
-void PutBe32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
-}
 
 uint32_t Mask(unsigned bits) {
     return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;

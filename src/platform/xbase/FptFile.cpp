@@ -1,22 +1,12 @@
 #include "platform/xbase/FptFile.h"
 
+#include "platform/xbase/ByteOrder.h"
+
 #include <vector>
 
 namespace tolvane {
 
 namespace {
-
-uint32_t Be32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
-
-void PutBe32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
-}
 
 uint32_t FirstBlock(uint32_t blockSize) {
     return (kFptHeaderSize + blockSize - 1) / blockSize;

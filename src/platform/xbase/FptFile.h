@@ -44,7 +44,6 @@ public:
     void Close() { file_.Close(); }
     bool IsOpen() const { return file_.IsOpen(); }
     const std::string& Path() const { return file_.Path(); }
-    XbFile& File() { return file_; }
     const FptHeader& Header() const { return header_; }
 
     // The memo starting at block; BadMemo when the block does not hold a memo.

@@ -111,40 +111,4 @@ bool KeyStore::Erase(const uint8_t* key, uint32_t record) {
     return true;
 }
 
-bool KeyStore::Contains(const uint8_t* key, uint32_t record) const {
-    if (chunks_.empty()) {
-        return false;
-    }
-    const Chunk& c = chunks_[FindChunk(key, record)];
-    const size_t pos = LowerBound(c, key, record);
-    return pos < c.records.size() &&
-           Compare(c.keys.data() + pos * keyLength_, c.records[pos], key, record) == 0;
-}
-
-bool KeyStore::operator==(const KeyStore& other) const {
-    if (keyLength_ != other.keyLength_ || size_ != other.size_) {
-        return false;
-    }
-    // Chunk boundaries differ between stores built differently: compare entry by entry.
-    size_t ca = 0, ia = 0, cb = 0, ib = 0;
-    for (size_t n = 0; n < size_; ++n) {
-        while (chunks_[ca].records.size() == ia) {
-            ++ca;
-            ia = 0;
-        }
-        while (other.chunks_[cb].records.size() == ib) {
-            ++cb;
-            ib = 0;
-        }
-        if (chunks_[ca].records[ia] != other.chunks_[cb].records[ib] ||
-            std::memcmp(chunks_[ca].keys.data() + ia * keyLength_,
-                        other.chunks_[cb].keys.data() + ib * keyLength_, keyLength_) != 0) {
-            return false;
-        }
-        ++ia;
-        ++ib;
-    }
-    return true;
-}
-
 } // namespace tolvane

@@ -21,7 +21,6 @@ public:
     void Assign(const std::vector<uint8_t>& keys, const std::vector<uint32_t>& records);
     void Insert(const uint8_t* key, uint32_t record);
     bool Erase(const uint8_t* key, uint32_t record); // false when the entry is absent
-    bool Contains(const uint8_t* key, uint32_t record) const;
 
     // Calls f(key, record) for every entry in ascending order.
     template <class F> void ForEach(F&& f) const {
@@ -31,8 +30,6 @@ public:
             }
         }
     }
-
-    bool operator==(const KeyStore& other) const;
 
 private:
     struct Chunk {

@@ -13,7 +13,6 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <numeric>
 

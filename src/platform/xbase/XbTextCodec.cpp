@@ -15,24 +15,6 @@ bool IsAnsi(uint8_t codePage) {
     return codePage == 0x03 || codePage == 0x00;
 }
 
-void PutUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Next code point of UTF-8 text; 0xFFFD for an invalid sequence (one byte consumed).
 char32_t NextCodePoint(std::string_view s, size_t& i) {
     const auto b = static_cast<uint8_t>(s[i]);
@@ -60,6 +42,24 @@ char32_t NextCodePoint(std::string_view s, size_t& i) {
 
 } // namespace
 
+void XbAppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 std::string XbToUtf8(std::string_view stored, uint8_t codePage) {
     std::string out;
     out.reserve(stored.size());
@@ -69,7 +69,7 @@ std::string XbToUtf8(std::string_view stored, uint8_t codePage) {
         if (b >= 0x80 && b < 0xA0 && IsAnsi(codePage)) {
             c = kAnsiHigh[b - 0x80] != 0 ? kAnsiHigh[b - 0x80] : 0xFFFD;
         }
-        PutUtf8(out, c);
+        XbAppendUtf8(out, c);
     }
     return out;
 }

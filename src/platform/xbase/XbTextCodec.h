@@ -13,4 +13,7 @@ std::string XbToUtf8(std::string_view stored, uint8_t codePage);
 // Characters the code page lacks become '?'; invalid UTF-8 bytes too.
 std::string XbFromUtf8(std::string_view utf8, uint8_t codePage);
 
+// Appends a code point as UTF-8.
+void XbAppendUtf8(std::string& out, char32_t c);
+
 } // namespace tolvane
