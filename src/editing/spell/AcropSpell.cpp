@@ -6,7 +6,6 @@
 #include "editing/spell/SoundKey.h"
 #include "editing/spell/SuggestionList.h"
 #include "editing/spell/WordInsertion.h"
-#include "imaging/errors/ResultCodes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -179,8 +178,8 @@ std::vector<std::string> TAcropSpell::Suggest(std::string_view word) {
     }
     // Two words run together: INTHE gives IN THE. Only A and I stand alone as one letter.
     const size_t first = IsAOrI(w.front()) ? 1 : 2;
-    const size_t last = w.size() - (IsAOrI(w.back()) ? 1 : 2);
-    for (size_t d = first; d <= last && d < w.size(); ++d) {
+    const size_t fromEnd = IsAOrI(w.back()) ? 1 : 2;
+    for (size_t d = first; d + fromEnd <= w.size(); ++d) {
         const std::string_view head = std::string_view(w).substr(0, d);
         const std::string_view tail = std::string_view(w).substr(d);
         if (Lookup(head) && Lookup(tail)) {
