@@ -184,6 +184,7 @@ HEADER = """\
 
 namespace tolvane {
 
+// clang-format off
 const std::array<uint8_t, kFaxFontResourceSize> kFaxFontResource{{
 """
 
@@ -198,7 +199,7 @@ def write_table(path, table):
             lines.append(("    // %s 0x%02X %s" % (label, code, shown)).rstrip() + "\n")
             for i in range(0, bytes_per_glyph, 16):
                 lines.append("    " + " ".join("0x%02X," % b for b in glyph[i: i + 16]) + "\n")
-    lines.append("}};\n\n} // namespace tolvane\n")
+    lines.append("}};\n// clang-format on\n\n} // namespace tolvane\n")
     with open(path, "w") as f:
         f.write("".join(lines))
 
