@@ -66,6 +66,24 @@ uint8_t Reversed(uint8_t b) {
     return static_cast<uint8_t>((b & 0xAA) >> 1 | (b & 0x55) << 1);
 }
 
+bool Used(uint16_t tag) {
+    switch (tag) {
+    case kTagWidth:
+    case kTagLength:
+    case kTagBitsPerSample:
+    case kTagCompression:
+    case kTagPhotometric:
+    case kTagFillOrder:
+    case kTagStripOffsets:
+    case kTagSamplesPerPixel:
+    case kTagRowsPerStrip:
+    case kTagStripByteCounts:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class TiffReader : public InputReader {
 public:
     int Open(ConverterContext& ctx, const std::string& name) override {
@@ -99,7 +117,7 @@ public:
         if (rc < 0) {
             return rc;
         }
-        if (reverseBits_) {
+        if (reverseBits_ && !packBits_) {
             for (size_t i = 0; i < keep; ++i) {
                 rowBuffer_[i] = Reversed(rowBuffer_[i]);
             }
@@ -149,7 +167,7 @@ private:
                 return ecBadGraphicsFormat;
             }
             const uint16_t tag = U16(e);
-            if (tag < kTagWidth || tag > kTagStripByteCounts) {
+            if (!Used(tag)) {
                 continue;
             }
             TiffField& f = fields_[tag - kTagWidth];
@@ -260,50 +278,54 @@ private:
         return rowBytes_ > keep ? in_.Seek(in_.Position() + (rowBytes_ - keep)) : ecOK;
     }
 
+    // Next byte of the strip's coded data (bit-reversed for fill order 2, which applies to the
+    // coded bytes): -8002 past the strip's byte count, -100 past the end of the file.
+    int NextCoded(int& value) {
+        if (stripBytesLeft_ == 0) {
+            return ecBadGraphicsFormat;
+        }
+        int rc = ecOK;
+        value = in_.Get(rc);
+        if (value < 0) {
+            return rc < 0 ? rc : ecDiskRead;
+        }
+        --stripBytesLeft_;
+        if (reverseBits_) {
+            value = Reversed(static_cast<uint8_t>(value));
+        }
+        return ecOK;
+    }
+
     // PackBits: a signed count byte n, then n + 1 literal bytes (n >= 0) or one byte repeated
     // 1 - n times (n < 0, -128 is a no-op). Runs may cross rows.
     int UnpackRow(size_t keep) {
-        int rc = ecOK;
         for (size_t i = 0; i < rowBytes_; ++i) {
             while (literal_ == 0 && repeat_ == 0) {
-                if (stripBytesLeft_ == 0) {
-                    return ecBadGraphicsFormat;
+                int n = 0;
+                if (const int rc = NextCoded(n); rc < 0) {
+                    return rc;
                 }
-                const int n = in_.Get(rc);
-                if (n < 0) {
-                    return rc < 0 ? rc : ecDiskRead;
-                }
-                --stripBytesLeft_;
                 if (n < 128) {
                     literal_ = static_cast<unsigned>(n) + 1;
                 } else if (n > 128) {
-                    if (stripBytesLeft_ == 0) {
-                        return ecBadGraphicsFormat;
+                    int v = 0;
+                    if (const int rc = NextCoded(v); rc < 0) {
+                        return rc;
                     }
-                    const int v = in_.Get(rc);
-                    if (v < 0) {
-                        return rc < 0 ? rc : ecDiskRead;
-                    }
-                    --stripBytesLeft_;
                     repeat_ = 257u - static_cast<unsigned>(n);
                     repeatByte_ = static_cast<uint8_t>(v);
                 }
             }
-            uint8_t b;
+            uint8_t b = repeatByte_;
             if (literal_ > 0) {
-                if (stripBytesLeft_ == 0) {
-                    return ecBadGraphicsFormat;
+                int v = 0;
+                if (const int rc = NextCoded(v); rc < 0) {
+                    return rc;
                 }
-                const int v = in_.Get(rc);
-                if (v < 0) {
-                    return rc < 0 ? rc : ecDiskRead;
-                }
-                --stripBytesLeft_;
                 --literal_;
                 b = static_cast<uint8_t>(v);
             } else {
                 --repeat_;
-                b = repeatByte_;
             }
             if (i < keep) {
                 rowBuffer_[i] = b;
