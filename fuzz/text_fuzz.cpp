@@ -1,0 +1,7 @@
+// Reads arbitrary bytes as a text file through the converter's reader and codes every line.
+#include "ReaderFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::FuzzReader(tolvane::TFaxInputDocumentType::idText, data, size, ".txt");
+    return 0;
+}
