@@ -9,7 +9,8 @@
 
 namespace fuzz {
 
-inline void FuzzReader(tolvane::TFaxInputDocumentType type, const uint8_t* data, size_t size, const char* suffix) {
+inline void FuzzReader(tolvane::TFaxInputDocumentType type, const uint8_t* data, size_t size,
+                       const char* suffix) {
     using namespace tolvane;
     InputFile input(data, size, suffix);
     ConverterPtr ctx;
