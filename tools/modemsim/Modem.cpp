@@ -11,7 +11,7 @@ namespace {
 constexpr int kMaxRings = 10;
 constexpr size_t kMaxCommandLine = 255;
 constexpr auto kAnswerDelay = std::chrono::milliseconds(300);
-const std::string kDefaultModulations = "24,48,72,73,74,96,97,98,121,122,145,146";
+constexpr auto kHangupDelay = std::chrono::milliseconds(500);
 
 const char* Text(ResultCode code) {
     switch (code) {
@@ -69,8 +69,17 @@ std::string Upper(std::string s) {
 
 } // namespace
 
-Modem::Modem(const Options& options, PseudoTerminal& line, std::vector<FaxPage> document)
-    : options_(options), line_(line), document_(std::move(document)), class2_(*this) {
+Modem::Modem(const Options& options, PseudoTerminal& line, std::vector<FaxPage> document,
+             std::string documentTiff)
+    : options_(options), line_(line), document_(std::move(document)), documentTiff_(std::move(documentTiff)),
+      class2_(*this), class1_(*this) {
+    class1_.onDial = [this](const std::string&) { PlaceClass1Call(); };
+    class1_.onAnswer = [this] { AnswerClass1Call(); };
+    class1_.onLineDrop = [this] {
+        if (audio_) {
+            audio_->Cut();
+        }
+    };
     Reset();
     if (!document_.empty()) {
         modemAgenda_.After(std::chrono::milliseconds(options_.callDelayMs), [this] { StartRinging(); });
@@ -92,15 +101,30 @@ void Modem::Reset() {
 void Modem::Tick() {
     modemAgenda_.RunDue();
     callAgenda_.RunDue();
+    if (audio_) {
+        audio_->Advance();
+    }
+    // The far machine has hung up: once our modem has sent what it was sending and a moment
+    // has passed, the line is gone for it too.
+    if (far_ && far_->Done() && !class1_.TakesData()) {
+        const auto now = Clock::now();
+        if (!farDoneAt_) {
+            farDoneAt_ = now;
+        } else if (now - *farDoneAt_ >= kHangupDelay) {
+            EndClass1Call(false);
+        }
+    }
 }
 
 std::optional<Clock::time_point> Modem::NextEvent() const {
-    const auto a = modemAgenda_.Next();
-    const auto b = callAgenda_.Next();
-    if (a && b) {
-        return std::min(*a, *b);
+    std::optional<Clock::time_point> next;
+    for (const auto& t : {modemAgenda_.Next(), callAgenda_.Next(),
+                          audio_ ? std::optional(audio_->Next()) : std::optional<Clock::time_point>()}) {
+        if (t && (!next || *t < *next)) {
+            next = t;
+        }
     }
-    return a ? a : b;
+    return next;
 }
 
 void Modem::Noise() {
@@ -158,7 +182,7 @@ void Modem::CallEnded(const CallReport& report) {
     Publish(report, options_.report);
     if (options_.calls > 0 && calls_ >= options_.calls) {
         finished_ = true;
-    } else if (report.direction == "from-remote") {
+    } else if (report.direction == "from-remote" && !document_.empty()) {
         modemAgenda_.After(std::chrono::milliseconds(options_.callDelayMs), [this] { StartRinging(); });
     }
 }
@@ -166,7 +190,9 @@ void Modem::CallEnded(const CallReport& report) {
 void Modem::FromHost(std::string_view bytes) {
     for (const char ch : bytes) {
         const auto c = static_cast<uint8_t>(ch);
-        if (class2_.TakesData()) {
+        if (fclass_ == "1" && class1_.TakesData()) {
+            class1_.HostBytes(std::string_view(&ch, 1));
+        } else if (class2_.TakesData()) {
             class2_.HostByte(c);
         } else if (!options_.silent) {
             CommandChar(c);
@@ -255,15 +281,19 @@ Outcome Modem::Execute(const AtCommand& command) {
                 return Outcome::Error;
             }
             resultSet_ = value;
-        } else if (command.name == "H") {
+        } else if (command.name == "H" || command.name == "Z" || command.name == "&F") {
             class2_.Hangup();
+            class1_.Command("H", Class1Modem::Results::Swallow);
+            if (far_) {
+                EndClass1Call(true);
+            } else if (caller_ != nullptr || callee_ != nullptr) {
+                EndBridgeCall("hung up", true);
+            }
             callAgenda_.Clear();
             dialling_ = false;
-        } else if (command.name == "Z" || command.name == "&F") {
-            class2_.Hangup();
-            callAgenda_.Clear();
-            dialling_ = false;
-            Reset();
+            if (command.name != "H") {
+                Reset();
+            }
         } else if (command.name == "A") {
             return Answer();
         } else if (command.name == "I") {
@@ -288,6 +318,9 @@ Outcome Modem::Execute(const AtCommand& command) {
                 return Outcome::Error;
             }
             fclass_ = command.value;
+            if (fclass_ == "1") {
+                class1_.Command("+FCLASS=1", Class1Modem::Results::Swallow);
+            }
             if (FaxClass2()) {
                 class2_.SetDialect(fclass_ == "2" ? Class2Modem::Dialect::Class2
                                                   : Class2Modem::Dialect::Class20);
@@ -299,14 +332,9 @@ Outcome Modem::Execute(const AtCommand& command) {
         SendInfo("modemsim");
         return Outcome::Ok;
     }
-    if (fclass_ == "1" && (name == "+FTM" || name == "+FRM" || name == "+FTH" || name == "+FRH")) {
-        if (command.op != Op::Test) {
-            return Outcome::Error; // no Class 1 line in this build of the simulator
-        }
-        const bool modulation = name == "+FTM" || name == "+FRM";
-        SendInfo(modulation ? (options_.modulations.empty() ? kDefaultModulations : options_.modulations)
-                            : "3");
-        return Outcome::Ok;
+    if (fclass_ == "1" && (name == "+FTM" || name == "+FRM" || name == "+FTH" || name == "+FRH" ||
+                           name == "+FTS" || name == "+FRS")) {
+        return Class1Command(command);
     }
     if (FaxClass2() && name.rfind("+F", 0) == 0) {
         return class2_.Command(command);
@@ -314,8 +342,103 @@ Outcome Modem::Execute(const AtCommand& command) {
     return Outcome::Error;
 }
 
+Outcome Modem::Class1Command(const AtCommand& command) {
+    using Op = AtCommand::Op;
+    if (command.op == Op::Test && !options_.modulations.empty() &&
+        (command.name == "+FTM" || command.name == "+FRM")) {
+        SendInfo(options_.modulations);
+        return Outcome::Ok;
+    }
+    const char* op = command.op == Op::Set    ? "="
+                     : command.op == Op::Test ? "=?"
+                     : command.op == Op::Read ? "?"
+                                              : "";
+    class1_.Command(command.name + op + command.value, Class1Modem::Results::Pass);
+    return Outcome::Pending; // the T.31 modem gives the final result
+}
+
+void Modem::PlaceClass1Call() {
+    if (peer_ != nullptr) {
+        if (peer_->InCall() || peer_->ringing_) {
+            class1_.CallEvent(Class1Modem::Event::Busy);
+            return;
+        }
+        peer_->RingFromPeer(*this);
+        return;
+    }
+    const std::string file = options_.store.empty()
+                                 ? std::string()
+                                 : options_.store + "/call" + std::to_string(CallNumber()) + ".tif";
+    far_ = std::make_unique<FarFax>(FarFax::Role::Answer, options_, file);
+    audio_ = std::make_unique<AudioLine>(class1_, *far_);
+    class1_.CallConnected();
+}
+
+void Modem::AnswerClass1Call() {
+    if (caller_ != nullptr) {
+        audio_ = std::make_unique<AudioLine>(class1_, caller_->class1_);
+        caller_->PeerAnswered(*this);
+        class1_.CallAnswered();
+        return;
+    }
+    far_ = std::make_unique<FarFax>(FarFax::Role::Call, options_, documentTiff_);
+    audio_ = std::make_unique<AudioLine>(class1_, *far_);
+    class1_.CallAnswered();
+}
+
+void Modem::EndClass1Call(bool hostHungUp) {
+    // A far machine that was just finishing (its DCN still going out) gets up to a second of
+    // the silent line to end its call.
+    for (int i = 0; hostHungUp && i < 50 && !far_->Done(); ++i) {
+        int16_t samples[AudioLine::kBlockSamples] = {};
+        far_->Transmit(samples, AudioLine::kBlockSamples);
+        std::fill(std::begin(samples), std::end(samples), int16_t{0});
+        far_->Receive(samples, AudioLine::kBlockSamples);
+    }
+    CallReport report = far_->Report();
+    if (!far_->Done()) {
+        report.result = hostHungUp ? "hung up" : "failed";
+    }
+    if (!hostHungUp) {
+        class1_.CallEnded(); // the far machine has hung up
+    }
+    audio_.reset();
+    far_.reset();
+    farDoneAt_.reset();
+    CallEnded(report);
+}
+
+void Modem::RingFromPeer(Modem& caller) {
+    caller_ = &caller;
+    StartRinging();
+}
+
+void Modem::PeerAnswered(Modem& answerer) {
+    callee_ = &answerer;
+    class1_.CallConnected();
+}
+
+void Modem::PeerEnded(const char* result) {
+    class1_.CallEnded();
+    EndBridgeCall(result, false);
+}
+
+void Modem::EndBridgeCall(const char* result, bool tellPeer) {
+    Modem* other = caller_ != nullptr ? caller_ : callee_;
+    CallReport report;
+    report.direction = callee_ != nullptr ? "to-remote" : "from-remote";
+    report.faxClass = "1";
+    report.result = result;
+    audio_.reset();
+    caller_ = callee_ = nullptr;
+    if (tellPeer && other != nullptr) {
+        other->PeerEnded("ended by the other host");
+    }
+    CallEnded(report);
+}
+
 Outcome Modem::Dial() {
-    if (dialling_ || class2_.InCall()) {
+    if (dialling_ || InCall()) {
         return Outcome::Error;
     }
     dialling_ = true;
@@ -351,6 +474,10 @@ void Modem::DialResult() {
             class2_.Dial();
             return;
         }
+        if (fclass_ == "1") {
+            class1_.Command("D" + dialNumber_, Class1Modem::Results::Pass);
+            return;
+        }
         // A fax machine gives no data carrier (class 0).
         SendResult(ResultCode::NoCarrier);
         report.result = "no carrier";
@@ -360,6 +487,11 @@ void Modem::DialResult() {
 }
 
 Outcome Modem::Answer() {
+    if (ringing_ && fclass_ == "1" && (caller_ != nullptr || !documentTiff_.empty())) {
+        ringing_ = false;
+        class1_.Command("A", Class1Modem::Results::Pass);
+        return Outcome::Pending;
+    }
     if (!ringing_ || !FaxClass2()) {
         callAgenda_.After(kAnswerDelay, [this] { SendResult(ResultCode::NoCarrier); });
         return Outcome::Pending;
@@ -385,6 +517,11 @@ void Modem::Ring() {
         return;
     }
     ringing_ = false;
+    if (caller_ != nullptr) {
+        caller_->class1_.CallEvent(Class1Modem::Event::NoAnswer);
+        caller_ = nullptr;
+        return;
+    }
     CallReport report;
     report.direction = "from-remote";
     report.faxClass = fclass_;

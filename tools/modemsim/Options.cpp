@@ -24,7 +24,7 @@ const char* Usage() {
            "  --remote-wide        the far machine takes 2048-pixel lines\n"
            "  --busy | --no-answer | --voice | --no-dial-tone   outcome of dialling\n"
            "  --bad-training       training fails at every rate\n"
-           "  --reject N           the first N pages are rejected\n"
+           "  --reject N           the first N pages are rejected (Class 2 and 2.0)\n"
            "  --drop-in-page N     the line drops in the middle of page N\n"
            "  --store DIR          keep received pages as TIFF files in DIR\n"
            "  --call FILE          the far machine calls and sends FILE (TIFF or APF)\n"

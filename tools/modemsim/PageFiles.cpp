@@ -3,7 +3,10 @@
 #include "imaging/apf/ApfFile.h"
 
 #include <spandsp.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -81,16 +84,42 @@ std::vector<FaxPage> LoadApf(const std::string& file) {
 
 } // namespace
 
+bool IsTiff(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    char magic[4] = {};
+    in.read(magic, sizeof magic);
+    const std::string m(magic, sizeof magic);
+    return in && (m == std::string("II*\0", 4) || m == std::string("MM\0*", 4));
+}
+
+void WriteTiff(const std::vector<FaxPage>& pages, const std::string& file) {
+    TiffPageWriter writer(file);
+    for (const auto& page : pages) {
+        writer.AddPage(page.t4, page.fine, page.wide);
+    }
+    writer.Close();
+}
+
+TemporaryFile::TemporaryFile(const std::string& suffix) {
+    static int serial = 0;
+    name_ = (std::filesystem::temp_directory_path() /
+             ("modemsim-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + suffix))
+                .string();
+}
+
+TemporaryFile::~TemporaryFile() {
+    std::remove(name_.c_str());
+}
+
 std::vector<FaxPage> LoadDocument(const std::string& file) {
+    if (IsTiff(file)) {
+        return LoadTiff(file);
+    }
     std::ifstream in(file, std::ios::binary);
     char magic[6] = {};
     in.read(magic, sizeof magic);
     if (!in) {
         throw std::runtime_error("cannot read " + file);
-    }
-    if (std::string(magic, 4) == "II*" + std::string(1, '\0') ||
-        std::string(magic, 4) == "MM" + std::string(1, '\0') + "*") {
-        return LoadTiff(file);
     }
     if (std::string(magic, 6) == "APF10\x1A") {
         return LoadApf(file);

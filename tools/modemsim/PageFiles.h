@@ -48,4 +48,21 @@ private:
 
 uint8_t ReverseBits(uint8_t b);
 
+bool IsTiff(const std::string& file);
+// Writes the pages as a TIFF file (decoding them); throws std::runtime_error on failure.
+void WriteTiff(const std::vector<FaxPage>& pages, const std::string& file);
+
+// A file name in the temporary folder, removed with the object.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& suffix);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
 } // namespace modemsim

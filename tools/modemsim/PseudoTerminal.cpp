@@ -45,16 +45,10 @@ PseudoTerminal::~PseudoTerminal() {
     ::close(master_);
 }
 
-std::string PseudoTerminal::Read() {
-    std::string got;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n <= 0) {
-            break;
-        }
-        got.append(buf, static_cast<size_t>(n));
-    }
+std::string PseudoTerminal::Read(size_t max) {
+    std::string got(max, '\0');
+    const ssize_t n = ::read(master_, got.data(), max);
+    got.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return got;
 }
 

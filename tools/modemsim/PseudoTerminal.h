@@ -19,8 +19,8 @@ public:
 
     int Fd() const { return master_; }
     const std::string& Link() const { return link_; }
-    // Takes what the host has written; empty when nothing is waiting.
-    std::string Read();
+    // Takes up to `max` bytes of what the host has written; empty when nothing is waiting.
+    std::string Read(size_t max);
     void Send(std::string_view bytes) { pending_.append(bytes); }
     // Writes queued bytes as far as the host takes them.
     void Flush();

@@ -6,8 +6,10 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <csignal>
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -25,42 +27,74 @@ constexpr auto kDrainTime = std::chrono::seconds(2);
 int Run(const modemsim::Options& options) {
     using modemsim::Clock;
     std::vector<modemsim::FaxPage> document;
+    std::string documentTiff;
+    std::unique_ptr<modemsim::TemporaryFile> converted;
     if (!options.callFile.empty()) {
         document = modemsim::LoadDocument(options.callFile);
         if (document.empty()) {
             std::cerr << "modemsim: " << options.callFile << " has no pages\n";
             return 2;
         }
+        documentTiff = options.callFile;
+        if (!modemsim::IsTiff(options.callFile)) { // the Class 1 far machine sends TIFF
+            converted = std::make_unique<modemsim::TemporaryFile>(".tif");
+            modemsim::WriteTiff(document, converted->Name());
+            documentTiff = converted->Name();
+        }
     }
-    modemsim::PseudoTerminal line(options.link);
-    modemsim::Modem modem(options, line, std::move(document));
+    // One modem, or two joined by a line in bridge mode.
+    std::vector<std::unique_ptr<modemsim::PseudoTerminal>> lines;
+    std::vector<std::unique_ptr<modemsim::Modem>> modems;
+    for (const std::string& link : {options.link, options.bridge}) {
+        if (link.empty()) {
+            continue;
+        }
+        lines.push_back(std::make_unique<modemsim::PseudoTerminal>(link));
+        modems.push_back(std::make_unique<modemsim::Modem>(options, *lines.back(), document, documentTiff));
+    }
+    if (modems.size() == 2) {
+        modems[0]->SetPeer(modems[1].get());
+        modems[1]->SetPeer(modems[0].get());
+    }
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     std::optional<Clock::time_point> finishedAt;
     while (stopRequested == 0) {
-        if (modem.Finished()) {
+        const bool finished =
+            std::all_of(modems.begin(), modems.end(), [](const auto& m) { return m->Finished(); });
+        if (finished) {
             finishedAt = finishedAt.value_or(Clock::now());
             const auto waited = Clock::now() - *finishedAt;
-            if ((waited > kSettleTime && !line.Unread()) || waited > kDrainTime) {
+            const bool unread =
+                std::any_of(lines.begin(), lines.end(), [](const auto& l) { return l->Unread(); });
+            if ((waited > kSettleTime && !unread) || waited > kDrainTime) {
                 break;
             }
         }
-        int timeout = -1;
-        if (const auto next = modem.NextEvent()) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now()).count();
-            timeout = static_cast<int>(std::max<long long>(wait, 0));
+        int timeout = finished ? 20 : -1;
+        std::vector<pollfd> fds;
+        for (size_t i = 0; i < modems.size(); ++i) {
+            if (const auto next = modems[i]->NextEvent()) {
+                const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now()).count();
+                const int ms = static_cast<int>(std::max<long long>(wait, 0));
+                timeout = timeout < 0 ? ms : std::min(timeout, ms);
+            }
+            if (lines[i]->HasPending() || !modems[i]->AcceptsHostData()) {
+                timeout = timeout < 0 ? 20 : std::min(timeout, 20);
+            }
+            fds.push_back({lines[i]->Fd(), static_cast<short>(modems[i]->AcceptsHostData() ? POLLIN : 0), 0});
         }
-        if (line.HasPending() || modem.Finished()) {
-            timeout = timeout < 0 ? 20 : std::min(timeout, 20);
+        ::poll(fds.data(), fds.size(), timeout);
+        for (size_t i = 0; i < modems.size(); ++i) {
+            if (modems[i]->AcceptsHostData()) {
+                const std::string bytes = lines[i]->Read(modems[i]->HostChunk());
+                if (!bytes.empty()) {
+                    modems[i]->FromHost(bytes);
+                }
+            }
+            modems[i]->Tick();
+            lines[i]->Flush();
         }
-        pollfd p{line.Fd(), POLLIN, 0};
-        ::poll(&p, 1, timeout);
-        const std::string bytes = line.Read();
-        if (!bytes.empty()) {
-            modem.FromHost(bytes);
-        }
-        modem.Tick();
-        line.Flush();
     }
     return 0;
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace tolvane {
 namespace {
 
@@ -35,25 +37,39 @@ public:
             throw std::runtime_error("cannot open " + device);
         }
     }
-    // Sends bytes and collects what comes back until it contains `until` (or a second passes).
-    std::string Exchange(const std::string& bytes, const std::string& until) {
-        port_.PutString(bytes);
-        std::string got;
-        const auto end = std::chrono::steady_clock::now() + 2s;
-        while (got.find(until) == std::string::npos && std::chrono::steady_clock::now() < end) {
+    // Sends bytes and collects what comes back until it contains `until` (what follows it stays
+    // for the next exchange) or the time has passed.
+    std::string Exchange(const std::string& bytes, const std::string& until,
+                         std::chrono::milliseconds within = 2000ms) {
+        for (size_t sent = 0; sent < bytes.size();) { // more than the output buffer takes at once
+            const size_t n = std::min(bytes.size() - sent, port_.OutBuffFree());
+            if (n == 0 || port_.PutString(std::string_view(bytes).substr(sent, n)) != ecOK) {
+                std::this_thread::sleep_for(10ms);
+                continue;
+            }
+            sent += n;
+        }
+        const auto end = std::chrono::steady_clock::now() + within;
+        while (pending_.find(until) == std::string::npos && std::chrono::steady_clock::now() < end) {
             if (port_.WaitForInput(50ms)) {
                 uint8_t buf[4096];
-                got.append(reinterpret_cast<char*>(buf), port_.GetBlock(buf, sizeof buf));
+                pending_.append(reinterpret_cast<char*>(buf), port_.GetBlock(buf, sizeof buf));
             }
         }
+        const size_t at = pending_.find(until);
+        const size_t cut = at == std::string::npos ? pending_.size() : at + until.size();
+        std::string got = pending_.substr(0, cut);
+        pending_.erase(0, cut);
         return got;
     }
-    std::string Command(const std::string& command, const std::string& until = "OK\r\n") {
-        return Exchange(command + "\r", until);
+    std::string Command(const std::string& command, const std::string& until = "OK\r\n",
+                        std::chrono::milliseconds within = 2000ms) {
+        return Exchange(command + "\r", until, within);
     }
 
 private:
     TComPort port_;
+    std::string pending_;
 };
 
 std::string Stuffed(const std::vector<uint8_t>& data) {
@@ -171,6 +187,140 @@ TEST(Modemsim, FaxtoolModemShowsClassesAndModulations) {
                          test::ShellQuote(silent.Link()));
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("no fax class detected"), std::string::npos) << none.err;
+}
+
+// Class 1: the host runs T.30 itself; these scripts play a minimal host against the far machine.
+const std::string kDleEtx = "\x10\x03";
+
+std::string Frame(std::initializer_list<int> bytes) {
+    std::string f;
+    for (const int b : bytes) {
+        f += static_cast<char>(b);
+    }
+    return f + kDleEtx;
+}
+
+std::string IdFrame(int fcf, const std::string& id) {
+    std::string padded = id;
+    padded.resize(20, ' ');
+    return std::string("\xFF\x03") + static_cast<char>(fcf) + std::string(padded.rbegin(), padded.rend()) +
+           kDleEtx;
+}
+
+// The control field of the frame in a modem answer (0 when there is none).
+int ControlField(const std::string& answer) {
+    const size_t at = answer.find('\xFF');
+    return at != std::string::npos && at + 2 < answer.size() ? static_cast<uint8_t>(answer[at + 2]) : 0;
+}
+
+// Dials, reads the far machine's DIS and sends TSI, DCS (V.29 9600) and the training check;
+// returns the far machine's answer to it.
+int DialAndTrain(Host& host) {
+    host.Command("AT+FCLASS=1");
+    std::string answer = host.Command("ATD5550100", "OK\r\n", 15s);
+    while (ControlField(answer) != 0x80 && !answer.empty()) { // CSI first, then DIS
+        answer = host.Command("AT+FRH=3", "OK\r\n", 5s);
+    }
+    host.Command("AT+FTH=3", "CONNECT\r\n");
+    host.Exchange(IdFrame(0x43, "+44 20 7946 0000"), "CONNECT\r\n");
+    host.Exchange(Frame({0xFF, 0x13, 0x83, 0x00, 0x06, 0x88, 0x00}), "OK\r\n", 5s);
+    host.Command("AT+FTM=96", "CONNECT\r\n");
+    host.Exchange(std::string(1728, '\0') + kDleEtx, "OK\r\n", 5s);
+    return ControlField(host.Command("AT+FRH=3", "OK\r\n", 5s));
+}
+
+TEST(ModemsimClass1, AHostSendsAPageToTheFarMachine) {
+    test::ModemSimProcess sim({});
+    Host host(sim.Link());
+    ASSERT_EQ(DialAndTrain(host), 0x84); // CFR
+    host.Command("AT+FTM=96", "CONNECT\r\n");
+    std::string page(100, '\0');
+    const auto white = WhitePage(30);
+    page.append(white.begin(), white.end());
+    host.Exchange(page + kDleEtx, "OK\r\n", 10s);
+    host.Command("AT+FTH=3", "CONNECT\r\n");
+    host.Exchange(Frame({0xFF, 0x13, 0x2F}), "OK\r\n", 5s);                // EOP
+    EXPECT_EQ(ControlField(host.Command("AT+FRH=3", "OK\r\n", 5s)), 0x8C); // MCF
+    host.Command("AT+FTH=3", "CONNECT\r\n");
+    host.Exchange(Frame({0xFF, 0x13, 0xFB}), "OK\r\n", 5s); // DCN
+    host.Command("ATH");
+    const auto reports = sim.Reports(1, 10s);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("\"class\": \"1\", \"result\": \"ok\", \"pages\": 1"), std::string::npos)
+        << reports[0];
+    EXPECT_NE(reports[0].find("\"host_id\": \"+44 20 7946 0000"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("\"rate\": 9600"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("\"rows\": [30]"), std::string::npos) << reports[0];
+}
+
+TEST(ModemsimClass1, BadTrainingIsAnsweredWithFtt) {
+    test::ModemSimProcess sim({"--bad-training"});
+    Host host(sim.Link());
+    EXPECT_EQ(DialAndTrain(host), 0x44); // FTT
+    host.Command("ATH");
+}
+
+TEST(ModemsimClass1, TheFarMachineCallsAndSendsADocument) {
+    test::TempDir dir;
+    const std::string file = dir.File("doc.apf");
+    {
+        ApfWriter w;
+        ASSERT_EQ(w.Create(file), ecOK);
+        ASSERT_EQ(w.BeginPage(0), ecOK);
+        const auto page = WhitePage(20);
+        ASSERT_EQ(w.WritePageData(page.data(), page.size()), ecOK);
+        ASSERT_EQ(w.EndPage(), ecOK);
+        ASSERT_EQ(w.WriteHeader(0, ""), ecOK);
+        ASSERT_EQ(w.Close(), ecOK);
+    }
+    test::ModemSimProcess sim({"--call", file, "--call-delay", "0", "--ring-interval", "500"});
+    Host host(sim.Link());
+    host.Command("AT+FCLASS=1");
+    ASSERT_NE(host.Exchange("", "RING", 3s).find("RING"), std::string::npos);
+    host.Command("ATA", "CONNECT\r\n", 5s);
+    host.Exchange(IdFrame(0x40, "+1 555 0199"), "CONNECT\r\n", 5s);
+    host.Exchange(Frame({0xFF, 0x13, 0x80, 0x00, 0x46, 0xF8, 0x00}), "OK\r\n", 5s); // DIS: V.29, fine
+    int fcf = 0;
+    for (int frames = 0; frames < 4 && (fcf & 0xFE) != 0x82; ++frames) { // TSI, then DCS
+        fcf = ControlField(host.Command("AT+FRH=3", "OK\r\n", 5s));
+    }
+    ASSERT_EQ(fcf & 0xFE, 0x82);
+    host.Command("AT+FRM=96", "\x10\x03", 5s); // the training check
+    host.Command("AT+FTH=3", "CONNECT\r\n", 5s);
+    host.Exchange(Frame({0xFF, 0x13, 0x84}), "OK\r\n", 5s); // CFR
+    const std::string page = host.Command("AT+FRM=96", "\x10\x03", 10s);
+    EXPECT_GT(page.size(), 20u * 3);
+    EXPECT_EQ(ControlField(host.Command("AT+FRH=3", "OK\r\n", 5s)) & 0xFE, 0x2E); // EOP
+    host.Command("AT+FTH=3", "CONNECT\r\n", 5s);
+    host.Exchange(Frame({0xFF, 0x13, 0x8C}), "OK\r\n", 5s);                       // MCF
+    EXPECT_EQ(ControlField(host.Command("AT+FRH=3", "OK\r\n", 5s)) & 0xFE, 0xFA); // DCN
+    host.Command("ATH");
+    const auto reports = sim.Reports(1, 10s);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(
+        reports[0].find("\"direction\": \"from-remote\", \"class\": \"1\", \"result\": \"ok\", \"pages\": 1"),
+        std::string::npos)
+        << reports[0];
+    EXPECT_NE(reports[0].find("\"host_id\": \"+1 555 0199"), std::string::npos) << reports[0];
+}
+
+TEST(ModemsimClass1, TheBridgeJoinsTwoModems) {
+    test::TempDir dir;
+    test::ModemSimProcess sim({"--bridge", dir.File("second")});
+    Host caller(sim.Link());
+    Host called(dir.File("second"));
+    caller.Command("AT+FCLASS=1");
+    called.Command("AT+FCLASS=1");
+    caller.Exchange("ATD2\r", "");
+    EXPECT_NE(called.Exchange("", "RING", 3s).find("RING"), std::string::npos);
+    called.Command("ATA", "CONNECT\r\n", 5s);
+    called.Exchange(IdFrame(0x40, "CALLED"), "CONNECT\r\n", 5s);
+    called.Exchange(Frame({0xFF, 0x13, 0x80, 0x00, 0x46, 0xF8, 0x00}), "OK\r\n", 5s);
+    std::string answer = caller.Exchange("", "OK\r\n", 10s);
+    EXPECT_EQ(ControlField(answer), 0x40) << answer; // the CSI
+    EXPECT_NE(answer.find(std::string("DELLAC")), std::string::npos) << answer;
+    EXPECT_EQ(ControlField(caller.Command("AT+FRH=3", "OK\r\n", 5s)), 0x80); // the DIS
+    caller.Command("ATH");
 }
 
 } // namespace
