@@ -1,0 +1,78 @@
+// Helpers for the window tests: a data folder per test, and answering modal windows (message
+// boxes, dialogs) that a command opens while the test waits for it.
+#pragma once
+
+#include "app/AppFolders.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace tolvane::test {
+
+// A temporary data folder that is the program's folder while the object lives.
+class DataFolder {
+public:
+    DataFolder() { SetProgramFolder(Folder()); }
+    ~DataFolder() { SetProgramFolder(QString()); }
+    QString Folder() const { return QString::fromStdString(dir_.Path().string()) + QLatin1Char('/'); }
+    QString File(const QString& name) const { return Folder() + name; }
+
+private:
+    TempDir dir_;
+};
+
+// Calls action with the next modal widget of type T that becomes the active modal widget (and is
+// not `previous`), polling for up to five seconds.
+template <class T> void OnNextModal(std::function<void(T*)> action, QWidget* previous = nullptr) {
+    auto* timer = new QTimer(qApp);
+    const QDeadlineTimer deadline(5000);
+    QPointer<QWidget> skip(previous);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, skip, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        T* found = modal && modal != skip ? qobject_cast<T*>(modal) : nullptr;
+        if (found || deadline.hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+            if (found) {
+                action(found);
+            }
+        }
+    });
+    timer->start(10);
+}
+
+// What a message box showed, filled in when the box is answered.
+struct SeenBox {
+    bool shown = false;
+    QString text;
+    QString caption;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+// Answers the next message box with the given button and records what it showed.
+inline std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton answer = QMessageBox::Ok) {
+    auto seen = std::make_shared<SeenBox>();
+    OnNextModal<QMessageBox>([seen, answer](QMessageBox* box) {
+        seen->shown = true;
+        seen->text = box->text();
+        seen->caption = box->windowTitle();
+        seen->defaultButton =
+            box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+        if (QAbstractButton* button = box->button(answer)) {
+            button->click();
+        } else {
+            box->reject();
+        }
+    });
+    return seen;
+}
+
+} // namespace tolvane::test
