@@ -3,6 +3,7 @@
 #include "app/TableModel.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 namespace tolvane {
 
@@ -21,9 +22,12 @@ TDataGrid::TDataGrid(TTableModel& model, QWidget* parent) : QTableView(parent), 
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setFixedWidth(12);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    // A column is as wide as its display width in digits, or its title when that is wider.
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const QFontMetrics titles(horizontalHeader()->font());
     for (int c = 0; c < model_.columnCount(); ++c) {
-        widths_.push_back(model_.Column(c).displayWidth * digit + 6);
+        const TGridColumn& column = model_.Column(c);
+        widths_.push_back(std::max(column.displayWidth * digit, titles.horizontalAdvance(column.title)) + 10);
     }
     ApplyColumnWidths();
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {

@@ -16,7 +16,7 @@ QString FaxTableSentYesNo(const XbRecord& record) {
 
 std::vector<TGridColumn> FaxGridColumns() {
     return {
-        {QStringLiteral("Sent"), 3, FaxTableSentYesNo},
+        {QStringLiteral("Sent"), 3, [](const XbRecord& r, uint8_t) { return FaxTableSentYesNo(r); }},
         DateColumn(QStringLiteral("Date Sent"), kDefaultDateWidth, fax::DATESENT),
         TextColumn(QStringLiteral("Time Sent"), 5, fax::TIMESENT),
         TextColumn(QStringLiteral("Recipient"), 20, fax::RECIPIENT),

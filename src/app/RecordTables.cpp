@@ -1,5 +1,7 @@
 #include "app/RecordTables.h"
 
+#include "platform/xbase/XbTextCodec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,12 +22,6 @@ constexpr auto M = XbFieldType::Memo;
 std::string Native(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
-
-// Code page 1252 at 0x80 to 0x9F; the rest of the code page is Latin-1. 0 marks an unused place.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 } // namespace
 
@@ -83,35 +79,12 @@ QString FindFileNoCase(const QString& folder, const QString& fileName) {
     return QString();
 }
 
-QString FromTableText(std::string_view bytes) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        const char16_t high = b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : 0;
-        text += QChar(high ? high : char16_t(b));
-    }
-    return text;
+QString FromTableText(std::string_view stored, uint8_t codePage) {
+    return QString::fromStdString(XbToUtf8(stored, codePage));
 }
 
-std::string ToTableText(const QString& text) {
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(text.size()));
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        char byte = '?';
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
-            byte = static_cast<char>(u);
-        } else {
-            for (int i = 0; i < 32; ++i) {
-                if (kCp1252High[i] == u) {
-                    byte = static_cast<char>(0x80 + i);
-                }
-            }
-        }
-        bytes += byte;
-    }
-    return bytes;
+std::string ToTableText(const QString& text, uint8_t codePage) {
+    return XbFromUtf8(text.toStdString(), codePage);
 }
 
 QString IndexFileOf(const QString& tablePath) {

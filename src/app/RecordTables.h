@@ -12,6 +12,7 @@
 #include "platform/xbase/XbTable.h"
 
 #include <QString>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -62,10 +63,10 @@ enum class ReopenFirst { No, Yes };
 // False when the table could be neither created nor opened.
 bool OpenOrCreateTable(XbTable& table, const QString& folder, const TTableLayout& layout, ReopenFirst reopen);
 
-// Text in the tables is Windows code page 1252 (the tables' code page mark), as other xBase
-// programs expect. Characters without a place in it become '?'.
-QString FromTableText(std::string_view bytes);
-std::string ToTableText(const QString& text);
+// Text as stored in a table of the given code page mark (our tables: 0x03, Windows ANSI), and
+// back; characters the code page lacks become '?'.
+QString FromTableText(std::string_view stored, uint8_t codePage);
+std::string ToTableText(const QString& text, uint8_t codePage);
 
 // The index file of a table file: its name with the last three characters replaced by "CDX".
 QString IndexFileOf(const QString& tablePath);

@@ -77,6 +77,10 @@ bool TSingleInstance::TryBecomeFirst() {
     return true;
 }
 
+QString TSingleInstance::ListeningPath() const {
+    return server_ && server_->isListening() ? server_->fullServerName() : QString();
+}
+
 void TSingleInstance::OnNewConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -24,6 +24,8 @@ public:
 
     // The socket's name for a data folder (the same user and folder give the same name).
     static QString ServerName(const QString& dataFolder);
+    // The path of the socket this copy listens on (empty when it does not listen).
+    QString ListeningPath() const;
 
 signals:
     // A later copy asked this one to come to the front.

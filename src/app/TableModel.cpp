@@ -4,29 +4,33 @@
 
 #include <QDate>
 #include <QLocale>
+#include <algorithm>
 
 namespace tolvane {
 namespace {
 
 constexpr int kCachedRows = 512;
 
-QString FieldText(const XbRecord& record, int field) {
-    return FromTableText(record.Text(field));
+QString FieldText(const XbRecord& record, int field, uint8_t codePage) {
+    return FromTableText(record.Text(field), codePage);
 }
 
 } // namespace
 
 TGridColumn TextColumn(const QString& title, int displayWidth, int field) {
-    return {title, displayWidth, [field](const XbRecord& r) { return FieldText(r, field); }};
+    return {title, displayWidth,
+            [field](const XbRecord& r, uint8_t codePage) { return FieldText(r, field, codePage); }};
 }
 
 TGridColumn DateColumn(const QString& title, int displayWidth, int field) {
-    return {title, displayWidth, [field](const XbRecord& r) { return DisplayDate(r.Date(field)); }};
+    // Wide enough for the longest date of the locale's format.
+    displayWidth = std::max(displayWidth, static_cast<int>(DisplayDate(XbDate{2000, 12, 28}).size()));
+    return {title, displayWidth, [field](const XbRecord& r, uint8_t) { return DisplayDate(r.Date(field)); }};
 }
 
 TGridColumn IntegerColumn(const QString& title, int displayWidth, int field) {
     return {title, displayWidth,
-            [field](const XbRecord& r) {
+            [field](const XbRecord& r, uint8_t) {
                 return r.IsBlank(field) ? QString() : QString::number(r.Integer(field));
             },
             Qt::AlignRight | Qt::AlignVCenter};
@@ -95,7 +99,7 @@ QVariant TTableModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const XbRecord* record = Row(index.row());
-    return record ? column.text(*record) : QString();
+    return record ? column.text(*record, table_.CodePage()) : QString();
 }
 
 QVariant TTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

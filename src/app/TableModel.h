@@ -14,8 +14,9 @@ namespace tolvane {
 struct TGridColumn {
     QString title;
     int displayWidth = 0; // in characters
-    // The text shown for a record (a field's text or a calculated value).
-    std::function<QString(const XbRecord&)> text;
+    // The text shown for a record (a field's text or a calculated value) of a table with the
+    // given code page.
+    std::function<QString(const XbRecord&, uint8_t codePage)> text;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
 };
 

@@ -3,17 +3,22 @@
 #pragma once
 
 #include "app/AppFolders.h"
+#include "app/RecordTables.h"
+#include "platform/xbase/XbTable.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace tolvane::test {
 
@@ -73,6 +78,70 @@ inline std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton
         }
     });
     return seen;
+}
+
+// Writes a settings file saying the port was configured, so the preferences stay closed at start.
+inline void WriteConfiguredSettings(const DataFolder& data, const QByteArray& more = QByteArray()) {
+    QFile f(data.File("QOB.INI"));
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write("[Modem]\r\nComPort=0\r\n" + more);
+    }
+}
+
+struct FaxRow {
+    std::string subject;
+    XbDate date; // empty: never sent
+    std::string time;
+    bool deleted = false;
+};
+
+struct RecRow {
+    XbDate date;
+    std::string time;
+    std::string from;
+    bool deleted = false;
+};
+
+// Appends records to a table of the data folder, creating the table when missing.
+inline void AddFaxes(const DataFolder& data, const std::vector<FaxRow>& rows) {
+    if (!QFile::exists(data.File("QOB.DBF"))) {
+        MakeTable(data.Folder(), FaxTableLayout());
+    }
+    XbTable t;
+    t.Open(data.File("QOB.DBF").toStdString());
+    for (const FaxRow& row : rows) {
+        t.Append();
+        t.SetString(fax::SUBJECT, row.subject);
+        t.SetBool(fax::SENT, !row.date.Empty());
+        t.SetDate(fax::DATESENT, row.date);
+        t.SetString(fax::TIMESENT, row.time);
+        t.SetString(fax::RECIPIENT, "Recipient of " + row.subject);
+        t.SetNumber(fax::PAGES, 2);
+        t.Post();
+        if (row.deleted) {
+            t.Delete();
+        }
+    }
+}
+
+inline void AddReceived(const DataFolder& data, const std::vector<RecRow>& rows) {
+    if (!QFile::exists(data.File("QOBREC.DBF"))) {
+        MakeTable(data.Folder(), RecTableLayout());
+    }
+    XbTable t;
+    t.Open(data.File("QOBREC.DBF").toStdString());
+    for (const RecRow& row : rows) {
+        t.Append();
+        t.SetDate(rec::DATEREC, row.date);
+        t.SetString(rec::TIMEREC, row.time);
+        t.SetString(rec::FROM, row.from);
+        t.SetNumber(rec::PAGES, 1);
+        t.SetString(rec::FAXFILE, "FAX0001.APF");
+        t.Post();
+        if (row.deleted) {
+            t.Delete();
+        }
+    }
 }
 
 } // namespace tolvane::test

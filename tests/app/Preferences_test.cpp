@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "app/Application.h"
 #include "app/DefaultFont.h"
+#include "app/HelpWindow.h"
 #include "app/Preferences.h"
 #include "app/Settings.h"
 #include "app/StatusLine.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -281,6 +283,22 @@ private slots:
         }
         QCOMPARE(CurrentStatusLabel(), &mainStatus);
         SetCurrentStatusLabel(nullptr);
+    }
+
+    void helpOpensThePreferencesTopic() {
+        test::DataFolder data;
+        TPreferences d;
+        d.LoadFromSettings();
+        Child<QToolButton>(d, "Helpbutton")->click();
+        THelpWindow* help = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            help = help ? help : qobject_cast<THelpWindow*>(w);
+        }
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->Browser()->source().toString(), QStringLiteral("qrc:/tolvane/help/1022.html"));
+        QVERIFY(help->Browser()->toPlainText().contains(QStringLiteral("Answer on ring")));
+        help->close();
     }
 
     // The dialog shows the installed stand-in for "Arial"; OK without a change keeps "Arial".
