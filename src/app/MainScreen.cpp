@@ -10,7 +10,6 @@
 #include "app/Preferences.h"
 #include "app/RebuildIndexes.h"
 #include "app/RecordTables.h"
-#include "app/Resources.h"
 #include "app/Settings.h"
 #include "app/StatusLine.h"
 #include "app/TableModel.h"

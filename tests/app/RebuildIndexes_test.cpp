@@ -81,7 +81,8 @@ private slots:
         OnNextModal<TRebuildInd>([&](TRebuildInd* w) {
             caption = w->windowTitle();
             size = w->size();
-            gaugeShown = w->Gauge()->isVisible() || !w->Gauge()->isHidden();
+            // The window shows its gauge once it starts working.
+            gaugeShown = QTest::qWaitFor([w] { return !w->Gauge()->isHidden(); }, 5000);
         });
         m.findChild<QAction*>(QStringLiteral("mnuRebuildIndexes"))->trigger();
         QCOMPARE(caption, QStringLiteral("Rebuild Indexes"));
