@@ -176,7 +176,7 @@ std::optional<int> ParseArgs(const Args& args, Options& o) {
 }
 
 // Every decoded line at the page's full width, as the line sink gets it.
-int RasterPage(const std::string& file, unsigned page, PageImage& image) {
+int RasterPage(ApfReader& reader, const std::string& file, unsigned page, PageImage& image) {
     std::unique_ptr<UnpackerRecord> record;
     if (const int rc = CreateUnpacker(nullptr, nullptr, record); rc < 0) {
         return rc;
@@ -188,7 +188,7 @@ int RasterPage(const std::string& file, unsigned page, PageImage& image) {
             image.width = r.PageHeader().Width();
             image.rowBytes = static_cast<size_t>(image.width / 8);
             image.yResolution = {r.PageHeader().Fine() ? 196u : 98u, 1};
-            image.bits.reserve(image.rowBytes * 2400);
+            image.bits.clear(); // the capacity stays for the next page
         } else if (flags == ulfLine) {
             // A line of the other width is cut or filled with white.
             const size_t at = image.bits.size();
@@ -198,7 +198,7 @@ int RasterPage(const std::string& file, unsigned page, PageImage& image) {
         }
         return ecOK;
     });
-    const int rc = UnpackPage(*record, file, page);
+    const int rc = UnpackPage(*record, reader, file, page);
     image.height = rows;
     return rc;
 }
@@ -283,10 +283,11 @@ int RunExport(const Args& args) {
     if (!ExpandPattern(o.pattern, 1, numbered)) {
         return Fail("export: PATTERN may hold one %d (with a width) and %% only");
     }
-    ApfFileHeader header;
-    if (const int rc = ReadApfHeader(o.input, header); rc < 0) {
+    ApfReader reader; // one open file for all the pages
+    if (const int rc = reader.Open(o.input); rc < 0) {
         return FailCode(rc, o.input);
     }
+    const ApfFileHeader& header = reader.Header();
     if (o.page > header.PageCount) {
         return Fail(o.input + ": there is no page " + std::to_string(o.page) + " (the file has " +
                     std::to_string(header.PageCount) + ")");
@@ -296,12 +297,14 @@ int RunExport(const Args& args) {
     if (last > first && !numbered) {
         return Fail("export: PATTERN needs %d for a file of several pages");
     }
+    PageImage image; // one buffer for every page: no fresh memory to fault in per page
     for (unsigned page = first; page <= last; ++page) {
         const std::string name = *ExpandPattern(o.pattern, page, numbered);
         const std::string where = o.input + " page " + std::to_string(page);
-        PageImage image;
+        image.height = 0;
         try {
-            if (const int rc = o.bitmap ? BitmapPage(o, page, image) : RasterPage(o.input, page, image);
+            if (const int rc =
+                    o.bitmap ? BitmapPage(o, page, image) : RasterPage(reader, o.input, page, image);
                 rc < 0) {
                 return FailCode(rc, where);
             }

@@ -117,7 +117,19 @@ int TiffWriter::WriteData(const void* data, size_t n) {
         return ecNotOpen;
     }
     stripBytes_ += n;
-    return out_->Write(data, n);
+    if (n < 16 * BufferedWriter::kBufferSize) {
+        return out_->Write(data, n);
+    }
+    // A whole page raster goes to the file in one write, not through the buffer.
+    const uint64_t end = out_->Position() + n;
+    if (const int rc = out_->Flush(); rc < 0) {
+        return rc;
+    }
+    if (const int rc = file_.WriteAll(data, n); rc < 0) {
+        return rc;
+    }
+    out_->Reset(end);
+    return ecOK;
 }
 
 int TiffWriter::EndPage(uint32_t rows) {

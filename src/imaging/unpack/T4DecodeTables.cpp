@@ -87,8 +87,36 @@ private:
     int zeroLoop_ = 0;
 };
 
-T4ColourTable BuildColour(T4Colour colour) {
-    const CodeTree tree(colour);
+T4MultiEntry Multi(const CodeTree* trees[2], const int start, unsigned bits) {
+    T4MultiEntry m;
+    int used = 0;
+    int colour = start;
+    for (;;) {
+        int reached = 0;
+        const T4TableEntry e = trees[colour]->Walk(0, bits >> used, 0, kT4MultiBits - used, reached);
+        if ((e.leaf != T4Leaf::Terminating && e.leaf != T4Leaf::Makeup) ||
+            m.total + e.value > kT4PatternPixels) {
+            break; // not a run, not complete within the bits, or too long
+        }
+        if (colour == 1) {
+            for (unsigned x = m.total; x < m.total + e.value; ++x) {
+                m.pattern |= 0x80000000u >> x;
+            }
+        }
+        if (e.leaf == T4Leaf::Terminating) {
+            colour ^= 1;
+        }
+        m.total = static_cast<uint8_t>(m.total + e.value);
+        ++m.count;
+        used += e.length;
+    }
+    m.bits = static_cast<uint8_t>(used);
+    m.flip = static_cast<uint8_t>(colour ^ start);
+    return m;
+}
+
+T4ColourTable BuildColour(T4Colour colour, const CodeTree* trees[2]) {
+    const CodeTree& tree = *trees[colour == T4Colour::White ? 0 : 1];
     T4ColourTable table;
     for (unsigned w = 0; w < table.first.size(); ++w) {
         int reached = 0;
@@ -113,9 +141,17 @@ T4ColourTable BuildColour(T4Colour colour) {
 
 const T4DecodeTables& GetT4DecodeTables() {
     static const T4DecodeTables tables = [] {
+        const CodeTree white(T4Colour::White);
+        const CodeTree black(T4Colour::Black);
+        const CodeTree* trees[2] = {&white, &black};
         T4DecodeTables t;
-        t.colour[0] = BuildColour(T4Colour::White);
-        t.colour[1] = BuildColour(T4Colour::Black);
+        t.colour[0] = BuildColour(T4Colour::White, trees);
+        t.colour[1] = BuildColour(T4Colour::Black, trees);
+        for (unsigned c = 0; c < 2; ++c) {
+            for (unsigned w = 0; w < (1u << kT4MultiBits); ++w) {
+                t.multi[c << kT4MultiBits | w] = Multi(trees, static_cast<int>(c), w);
+            }
+        }
         return t;
     }();
     return tables;

@@ -32,6 +32,21 @@ struct T4TableEntry {
 inline constexpr int kT4FirstBits = 9;
 inline constexpr int kT4SecondBits = 4;
 
+// Run-length codes that lie wholly in the next 11 bits and together cover at most 32 pixels,
+// decoded at once: most codes of a text page are short. count 0: the first code is no such run
+// (decode it with the single-code table). 2 x 2048 entries of 8 bytes stay in the first-level
+// cache.
+inline constexpr int kT4MultiBits = 12;
+inline constexpr int kT4PatternPixels = 32;
+
+struct T4MultiEntry {
+    uint32_t pattern = 0; // the runs' pixels, the first in the most significant bit, 1 = black
+    uint8_t total = 0;    // pixels the runs cover, at most 32
+    uint8_t bits = 0;     // bits the codes take together
+    uint8_t count = 0;    // runs
+    uint8_t flip = 0;     // 1 when the colour after the runs differs from the one before
+};
+
 struct T4ColourTable {
     std::array<T4TableEntry, 1u << kT4FirstBits> first;
     // Second-level entries: lengths count from the start of the code word.
@@ -40,6 +55,8 @@ struct T4ColourTable {
 
 struct T4DecodeTables {
     T4ColourTable colour[2]; // 0 = white, 1 = black
+    // Indexed by colour << kT4MultiBits | the next 12 bits.
+    std::array<T4MultiEntry, 2u << kT4MultiBits> multi;
 };
 
 // Built once from the code tables on first use.

@@ -19,6 +19,7 @@
 
 #include "imaging/unpack/T4DecodeTables.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -53,8 +54,8 @@ public:
         colour_ = 0;
         waiting_ = true;
         eolCount_ = 0;
-        std::memset(line_.data(), 0, line_.size());
         position_ = 0;
+        word_ = 0;
     }
 
     template <class Sink> DecodeStatus Feed(const uint8_t* data, size_t size, Sink& sink);
@@ -66,34 +67,25 @@ private:
         ZeroLoop, // eleven or more 0 bits seen: the next 1 bit is the EOL
     };
 
-    void FillBlack(unsigned from, unsigned count) {
-        if (count == 0) {
-            return;
+    // The line is written 64 pixels at a time, front to back: word_ holds the pixels of the
+    // 64-pixel word that contains `position_` (leftmost pixel in the most significant bit);
+    // every word before it is already in line_. Nothing is read back, so a line costs no
+    // clearing and no read-modify-write of memory.
+    void Store(unsigned index, uint64_t pixels) {
+        if constexpr (std::endian::native == std::endian::little) {
+            pixels = __builtin_bswap64(pixels);
         }
-        const unsigned last = from + count - 1;
-        const unsigned b0 = from >> 3;
-        const unsigned b1 = last >> 3;
-        const auto m0 = static_cast<uint8_t>(0xFFu >> (from & 7));
-        const auto m1 = static_cast<uint8_t>(0xFFu << (7 - (last & 7)));
-        if (b0 == b1) {
-            line_[b0] |= static_cast<uint8_t>(m0 & m1);
-        } else {
-            line_[b0] |= m0;
-            std::memset(line_.data() + b0 + 1, 0xFF, b1 - b0 - 1);
-            line_[b1] |= m1;
-        }
+        std::memcpy(line_.data() + index * 8, &pixels, 8);
     }
-
-    template <class Sink> void EndOfLine(Sink& sink) {
-        const unsigned bytes = position_ >> 3;
-        if (position_ > 0 && (bytes == kNarrowLineBytes || bytes == kWideLineBytes)) {
-            sink.Line(line_.data(), static_cast<int>(bytes));
+    // Moves on to the word of `to`, storing the current one and filling those between.
+    void Advance(unsigned from, unsigned to, uint64_t& word, uint64_t between) {
+        const unsigned w0 = from >> 6;
+        const unsigned w1 = to >> 6;
+        Store(w0, word);
+        for (unsigned w = w0 + 1; w < w1; ++w) {
+            Store(w, between);
         }
-        std::memset(line_.data(), 0, (position_ + 7) >> 3);
-        position_ = 0;
-        colour_ = 0;
-        waiting_ = false;
-        ++eolCount_;
+        word = 0;
     }
 
     const T4DecodeTables& tables_;
@@ -104,7 +96,8 @@ private:
     bool waiting_ = true;
     int eolCount_ = 0;
     unsigned position_ = 0; // pixels in the line
-    // 4096 pixels, plus room for the last run that may start below byte 512 and reach past it.
+    uint64_t word_ = 0;     // the pixels of the word that holds position_
+    // 4096 pixels, and the word a last run may reach past byte 512 (pixels stay below 4103).
     std::array<uint8_t, kLineBufferBytes + 8> line_{};
 };
 
@@ -112,136 +105,212 @@ template <class Sink> DecodeStatus T4Decoder::Feed(const uint8_t* data, size_t s
     if (size == 0) {
         return DecodeStatus::NeedData;
     }
-    size_t next = 0; // next byte of data to load into acc_
-    // Stream bit of acc_'s bit 0, counted from the first bit of data (negative for bits left
-    // over from the previous block).
-    int64_t bitIndex = -static_cast<int64_t>(bits_);
-    // Byte after which the sink and the EOL count are checked; the check is made before the
-    // first leaf that ends in a later byte, or when the data runs out.
-    int64_t checkAfter = 0;
+    // The state lives in locals while decoding, so that stores to the line cannot make the
+    // compiler reload it.
+    uint64_t acc = acc_;
+    int bits = bits_;
+    Mode mode = mode_;
+    int colour = colour_;
+    bool waiting = waiting_;
+    int eolCount = eolCount_;
+    unsigned position = position_;
+    uint64_t word = word_;
+    const auto save = [&] {
+        acc_ = acc;
+        bits_ = bits;
+        mode_ = mode;
+        colour_ = colour;
+        waiting_ = waiting;
+        eolCount_ = eolCount;
+        position_ = position;
+        word_ = word;
+    };
 
-    const auto refill = [&] {
-        if (next + 8 <= size) {
-            uint64_t word;
-            std::memcpy(&word, data + next, 8);
-            if constexpr (std::endian::native == std::endian::big) {
-                word = __builtin_bswap64(word);
-            }
-            acc_ |= word << bits_;
-            const int take = (63 - bits_) >> 3;
-            bits_ += take * 8;
-            next += static_cast<size_t>(take);
-        } else {
-            while (bits_ <= 55 && next < size) {
-                acc_ |= static_cast<uint64_t>(data[next++]) << bits_;
-                bits_ += 8;
-            }
-        }
-    };
-    const auto consume = [&](int n) {
-        acc_ = n >= 64 ? 0 : acc_ >> n;
-        bits_ -= n;
-        bitIndex += n;
-    };
-    // The check due before a leaf whose last bit is `lastBit`: true to go on.
-    const auto checkBefore = [&](int64_t lastBit, DecodeStatus& status) {
+    size_t next = 0; // next byte of data to load into acc
+    // The stream bit in acc's bit 0, counted from the first bit of data (negative for bits
+    // left over from the previous block).
+    const auto bitIndex = [&] { return static_cast<int64_t>(next) * 8 - bits; };
+    // Runs may be added while the line stays below 4096 pixels (and none before the first EOL).
+    unsigned limit = waiting ? 0 : 8 * kLineBufferBytes;
+    // Byte after which the sink and the EOL count are checked: the check is made before the
+    // first leaf that ends in a later byte, or when the data runs out. After the first byte of
+    // every block, and after every byte in which a line ended.
+    int64_t checkAfter = 0;
+    // The check due before a leaf whose last bit is lastBit; a status to stop with, or NeedData.
+    const auto check = [&](int64_t lastBit) {
         if (checkAfter >= 0 && (lastBit >> 3) > checkAfter) {
             checkAfter = -1;
             if (!sink.AfterByte()) {
-                status = DecodeStatus::Stopped;
-                return false;
+                return DecodeStatus::Stopped;
             }
-            if (eolCount_ >= 3) {
-                status = DecodeStatus::EndOfPage;
-                return false;
+            if (eolCount >= 3) {
+                return DecodeStatus::EndOfPage;
             }
         }
-        return true;
+        return DecodeStatus::NeedData;
+    };
+    const auto consume = [&](int n) {
+        acc = n >= 64 ? 0 : acc >> n;
+        bits -= n;
+    };
+    const auto white = [&](unsigned run) {
+        const unsigned to = position + run;
+        if ((to ^ position) >> 6) {
+            Advance(position, to, word, 0);
+        }
+        position = to;
+    };
+    const auto black = [&](unsigned run) {
+        const unsigned to = position + run;
+        const uint64_t from = ~uint64_t{0} >> (position & 63);
+        if (((to ^ position) >> 6) == 0) {
+            word |= from & ~(~uint64_t{0} >> (to & 63));
+        } else {
+            word |= from;
+            Advance(position, to, word, ~uint64_t{0});
+            if (to & 63) {
+                word = ~(~uint64_t{0} >> (to & 63));
+            }
+        }
+        position = to;
+    };
+    // A run of the current colour, with the checks of the tree walk.
+    const auto addRun = [&](unsigned run) {
+        if (!waiting && (position >> 3) + (run >> 3) < kLineBufferBytes) {
+            if (colour != 0) {
+                black(run);
+            } else {
+                white(run);
+            }
+        }
+    };
+    const auto endOfLine = [&] {
+        const unsigned bytes = position >> 3;
+        if (position > 0 && (bytes == kNarrowLineBytes || bytes == kWideLineBytes)) {
+            Store(position >> 6, word);
+            sink.Line(line_.data(), static_cast<int>(bytes));
+        }
+        position = 0;
+        word = 0;
+        colour = 0;
+        waiting = false;
+        limit = 8 * kLineBufferBytes;
+        ++eolCount;
+        checkAfter = (bitIndex() - 1) >> 3;
     };
 
-    DecodeStatus status = DecodeStatus::NeedData;
+    const T4MultiEntry* const multi = tables_.multi.data();
     for (;;) {
-        if (bits_ < 16) {
-            refill();
-        }
-        if (mode_ == Mode::Skipping) {
-            const int ones = std::countr_one(acc_);
-            if (ones >= bits_) {
-                consume(bits_);
-                if (next >= size) {
-                    break;
+        if (bits < 16) {
+            if (next + 8 <= size) {
+                uint64_t w;
+                std::memcpy(&w, data + next, 8);
+                if constexpr (std::endian::native == std::endian::big) {
+                    w = __builtin_bswap64(w);
                 }
+                acc |= w << bits;
+                const int take = (63 - bits) >> 3;
+                bits += take * 8;
+                next += static_cast<size_t>(take);
+            } else {
+                while (bits <= 55 && next < size) {
+                    acc |= static_cast<uint64_t>(data[next++]) << bits;
+                    bits += 8;
+                }
+            }
+        }
+        if (mode != Mode::Code) [[unlikely]] {
+            if (mode == Mode::Skipping) {
+                const int ones = std::countr_one(acc);
+                if (ones >= bits) {
+                    consume(bits);
+                    if (next >= size) {
+                        break;
+                    }
+                    continue;
+                }
+                consume(ones);
+                mode = Mode::Code;
+            } else {
+                const int zeros = std::countr_zero(acc);
+                if (zeros >= bits) {
+                    consume(bits);
+                    if (next >= size) {
+                        break;
+                    }
+                    continue;
+                }
+                if (const auto stop = check(bitIndex() + zeros); stop != DecodeStatus::NeedData) {
+                    save();
+                    return stop;
+                }
+                consume(zeros + 1);
+                mode = Mode::Code;
+                endOfLine();
                 continue;
             }
-            consume(ones);
-            mode_ = Mode::Code;
         }
-        if (mode_ == Mode::ZeroLoop) {
-            const int zeros = std::countr_zero(acc_);
-            if (zeros >= bits_) {
-                consume(bits_);
-                if (next >= size) {
-                    break;
+        // Several short run codes at once, unless a check is due, the block runs out, or a run
+        // might meet the checks of the tree walk (before the first EOL, near 4096 pixels).
+        if (checkAfter < 0 && bits >= kT4MultiBits) [[likely]] {
+            const T4MultiEntry m =
+                multi[static_cast<unsigned>(colour) << kT4MultiBits | (acc & ((1u << kT4MultiBits) - 1))];
+            if (m.count > 0 && position + m.total < limit) [[likely]] {
+                // Their pixels go into this word and maybe the next.
+                const unsigned shift = position & 63;
+                const uint64_t pixels = static_cast<uint64_t>(m.pattern) << 32;
+                word |= pixels >> shift;
+                const unsigned to = position + m.total;
+                if ((to ^ position) >> 6) {
+                    Store(position >> 6, word);
+                    word = shift > 32 ? pixels << (64 - shift) : 0;
                 }
+                position = to;
+                colour ^= m.flip;
+                eolCount = 0;
+                acc >>= m.bits;
+                bits -= m.bits;
                 continue;
             }
-            if (!checkBefore(bitIndex + zeros, status)) {
-                return status;
-            }
-            consume(zeros + 1);
-            mode_ = Mode::Code;
-            EndOfLine(sink);
-            checkAfter = (bitIndex - 1) >> 3;
-            continue;
         }
-        const T4ColourTable& table = tables_.colour[colour_];
-        T4TableEntry e = table.first[acc_ & ((1u << kT4FirstBits) - 1)];
+        const T4ColourTable& table = tables_.colour[colour];
+        T4TableEntry e = table.first[acc & ((1u << kT4FirstBits) - 1)];
         if (e.leaf == T4Leaf::Next) {
-            e = table.second[e.value][(acc_ >> kT4FirstBits) & ((1u << kT4SecondBits) - 1)];
+            e = table.second[e.value][(acc >> kT4FirstBits) & ((1u << kT4SecondBits) - 1)];
         }
-        if (e.length > bits_) {
+        if (e.length > bits) [[unlikely]] {
             if (next >= size) {
                 break; // the code word continues in the next block
             }
             continue;
         }
-        if (!checkBefore(bitIndex + e.length - 1, status)) {
-            return status;
+        if (checkAfter >= 0) [[unlikely]] {
+            if (const auto stop = check(bitIndex() + e.length - 1); stop != DecodeStatus::NeedData) {
+                save();
+                return stop;
+            }
         }
         consume(e.length);
-        switch (e.leaf) {
-        case T4Leaf::Terminating:
-        case T4Leaf::Makeup:
-            if (!waiting_ && (position_ >> 3) + (e.value >> 3u) < kLineBufferBytes) {
-                if (colour_ != 0) {
-                    FillBlack(position_, e.value);
-                }
-                position_ += e.value;
-            }
-            if (e.leaf == T4Leaf::Terminating) {
-                colour_ ^= 1;
-            }
-            eolCount_ = 0;
-            break;
-        case T4Leaf::NoCode:
-            mode_ = Mode::Skipping;
-            break;
-        case T4Leaf::ZeroLoop:
-            mode_ = Mode::ZeroLoop;
-            break;
-        case T4Leaf::Next:
-            break;
+        if (e.leaf <= T4Leaf::Makeup) [[likely]] {
+            addRun(e.value);
+            colour ^= e.leaf == T4Leaf::Terminating ? 1 : 0;
+            eolCount = 0;
+        } else if (e.leaf == T4Leaf::NoCode) {
+            mode = Mode::Skipping;
+        } else {
+            mode = Mode::ZeroLoop;
         }
     }
+    save();
     if (checkAfter >= 0) {
         if (!sink.AfterByte()) {
             return DecodeStatus::Stopped;
         }
-        if (eolCount_ >= 3) {
+        if (eolCount >= 3) {
             return DecodeStatus::EndOfPage;
         }
     }
-    return status;
+    return DecodeStatus::NeedData;
 }
 
 } // namespace tolvane

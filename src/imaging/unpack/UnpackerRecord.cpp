@@ -38,7 +38,9 @@ class PageUnpack {
 public:
     PageUnpack(UnpackerRecord& record, const std::string& fileName) : r_(record), fileName_(fileName) {}
 
+    // Opens the file, then as Run(reader, page).
     int Run(unsigned page);
+    int Run(ApfReader& reader, unsigned page);
 
     void Line(uint8_t* data, int length) {
         if (result_ < 0) {
@@ -214,11 +216,6 @@ int PageUnpack::Decode(ApfReader& reader) {
 }
 
 int PageUnpack::Run(unsigned page) {
-    r_.pageNumber_ = page;
-    r_.pendingBlank_ = 0;
-    r_.linesProduced_ = 0;
-    r_.bytesUnpacked_ = 0;
-    r_.bytesToUnpack_ = 0;
     if (fileName_.empty()) {
         return ecFileNotFound;
     }
@@ -226,6 +223,15 @@ int PageUnpack::Run(unsigned page) {
     if (const int rc = reader.Open(fileName_); rc < 0) {
         return rc;
     }
+    return Run(reader, page);
+}
+
+int PageUnpack::Run(ApfReader& reader, unsigned page) {
+    r_.pageNumber_ = page;
+    r_.pendingBlank_ = 0;
+    r_.linesProduced_ = 0;
+    r_.bytesUnpacked_ = 0;
+    r_.bytesToUnpack_ = 0;
     r_.fileHeader_ = reader.Header();
     if (const int rc = reader.LocatePage(page, r_.pageHeader_); rc < 0) {
         return rc;
@@ -318,6 +324,11 @@ int ReadPageHeader(UnpackerRecord&, const std::string& fileName, unsigned page, 
 int UnpackPage(UnpackerRecord& record, const std::string& fileName, unsigned page) {
     PageUnpack unpack(record, fileName);
     return unpack.Run(page);
+}
+
+int UnpackPage(UnpackerRecord& record, ApfReader& reader, const std::string& fileName, unsigned page) {
+    PageUnpack unpack(record, fileName);
+    return unpack.Run(reader, page);
 }
 
 int PageToBitmapHandle(UnpackerRecord& record, const std::string& fileName, unsigned page, bool invert,

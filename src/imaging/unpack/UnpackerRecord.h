@@ -33,6 +33,7 @@ inline constexpr unsigned ulfLine = 0;
 inline constexpr unsigned ulfStartOfPage = 1;
 inline constexpr unsigned ulfEndOfPage = 2;
 
+class ApfReader;
 class UnpackerRecord;
 
 // Receives the start call, every line and the end call of a page. data is null for the start
@@ -85,6 +86,7 @@ private:
     friend int SetWhitespace(UnpackerRecord&, unsigned, unsigned);
     friend void SetScaling(UnpackerRecord&, unsigned, unsigned, unsigned, unsigned);
     friend int UnpackPage(UnpackerRecord&, const std::string&, unsigned);
+    friend int UnpackPage(UnpackerRecord&, ApfReader&, const std::string&, unsigned);
     friend int PageToBitmapHandle(UnpackerRecord&, const std::string&, unsigned, bool, UnpackedBitmap&);
     friend class PageUnpack;
 
@@ -136,6 +138,9 @@ int ReadPageHeader(UnpackerRecord& record, const std::string& fileName, unsigned
 // Decodes one page and hands the start call, every line and the end call to the line sink:
 // 0 or an error (-2, -8001, an I/O error, a sink's or the yield hook's negative result).
 int UnpackPage(UnpackerRecord& record, const std::string& fileName, unsigned page);
+// The same on a file the caller keeps open (fileName is what the status sink reports): pages
+// taken in order are found without walking the file from its start each time.
+int UnpackPage(UnpackerRecord& record, ApfReader& reader, const std::string& fileName, unsigned page);
 // Unpacks one page into a new bitmap trimmed to the content width (rounded up to 16 pixels),
 // scaled by the record's factors. With invert on the bitmap has 1 = white (a MonoBitmap);
 // without, 1 = black. 0 or an error as UnpackPage, -8 or -8005; on error result stays empty.
