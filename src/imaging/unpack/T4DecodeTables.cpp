@@ -94,9 +94,11 @@ T4MultiEntry Multi(const CodeTree* trees[2], const int start, unsigned bits) {
     for (;;) {
         int reached = 0;
         const T4TableEntry e = trees[colour]->Walk(0, bits >> used, 0, kT4MultiBits - used, reached);
-        if ((e.leaf != T4Leaf::Terminating && e.leaf != T4Leaf::Makeup) ||
-            m.total + e.value > kT4PatternPixels) {
-            break; // not a run, not complete within the bits, or too long
+        if (e.leaf != T4Leaf::Terminating && e.leaf != T4Leaf::Makeup) {
+            break; // not a run, or not complete within the bits
+        }
+        if (colour == 1 && m.total + e.value > kT4PatternPixels) {
+            break; // black beyond the pattern
         }
         if (colour == 1) {
             for (unsigned x = m.total; x < m.total + e.value; ++x) {
@@ -106,8 +108,7 @@ T4MultiEntry Multi(const CodeTree* trees[2], const int start, unsigned bits) {
         if (e.leaf == T4Leaf::Terminating) {
             colour ^= 1;
         }
-        m.total = static_cast<uint8_t>(m.total + e.value);
-        ++m.count;
+        m.total = static_cast<uint16_t>(m.total + e.value);
         used += e.length;
     }
     m.bits = static_cast<uint8_t>(used);

@@ -32,18 +32,16 @@ struct T4TableEntry {
 inline constexpr int kT4FirstBits = 9;
 inline constexpr int kT4SecondBits = 4;
 
-// Run-length codes that lie wholly in the next 11 bits and together cover at most 32 pixels,
-// decoded at once: most codes of a text page are short. count 0: the first code is no such run
-// (decode it with the single-code table). 2 x 2048 entries of 8 bytes stay in the first-level
-// cache.
+// Run-length codes that lie wholly in the next 12 bits, decoded at once: most codes of a text
+// page are short. Their black pixels lie in the first 32 pixels they cover; white runs may go
+// on beyond. bits 0: the first code is no such run (decode it with the single-code table).
 inline constexpr int kT4MultiBits = 12;
 inline constexpr int kT4PatternPixels = 32;
 
 struct T4MultiEntry {
-    uint32_t pattern = 0; // the runs' pixels, the first in the most significant bit, 1 = black
-    uint8_t total = 0;    // pixels the runs cover, at most 32
-    uint8_t bits = 0;     // bits the codes take together
-    uint8_t count = 0;    // runs
+    uint32_t pattern = 0; // the first 32 pixels, the first in the most significant bit, 1 = black
+    uint16_t total = 0;   // pixels the runs cover; all white after the first 32
+    uint8_t bits = 0;     // bits the codes take together; 0: no run here
     uint8_t flip = 0;     // 1 when the colour after the runs differs from the one before
 };
 

@@ -255,15 +255,21 @@ template <class Sink> DecodeStatus T4Decoder::Feed(const uint8_t* data, size_t s
         if (checkAfter < 0 && bits >= kT4MultiBits) [[likely]] {
             const T4MultiEntry m =
                 multi[static_cast<unsigned>(colour) << kT4MultiBits | (acc & ((1u << kT4MultiBits) - 1))];
-            if (m.count > 0 && position + m.total < limit) [[likely]] {
+            if (m.bits > 0 && position + m.total < limit) [[likely]] {
                 // Their pixels go into this word and maybe the next.
                 const unsigned shift = position & 63;
                 const uint64_t pixels = static_cast<uint64_t>(m.pattern) << 32;
                 word |= pixels >> shift;
                 const unsigned to = position + m.total;
                 if ((to ^ position) >> 6) {
+                    const uint64_t spill = shift > 32 ? pixels << (64 - shift) : 0;
                     Store(position >> 6, word);
-                    word = shift > 32 ? pixels << (64 - shift) : 0;
+                    const unsigned w1 = to >> 6;
+                    word = spill;
+                    for (unsigned w = (position >> 6) + 1; w < w1; ++w) {
+                        Store(w, word); // a long white run: the spill, then white words
+                        word = 0;
+                    }
                 }
                 position = to;
                 colour ^= m.flip;
