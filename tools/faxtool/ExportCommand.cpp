@@ -1,9 +1,10 @@
-// faxtool export FILE.apf -o PATTERN [--page N] [--format pbm|tiff] [--bitmap
+// faxtool export FILE.apf -o PATTERN [--page N] [--format pbm|tiff] [--g3] [--bitmap
 //   [--autoscale double-height|half-width|none] [--scale HM/HD,VM/VD]]
 // writes pages as images. Without --bitmap each page is its full-width raster (1728 or 2048
 // pixels, every decoded line); with it, what the unpacker component makes for display.
 #include "Command.h"
 #include "imaging/apf/ApfFile.h"
+#include "imaging/convert/LineCoder.h"
 #include "imaging/errors/Exceptions.h"
 #include "imaging/errors/ResultCodes.h"
 #include "imaging/export/PbmWriter.h"
@@ -31,6 +32,7 @@ struct Options {
     unsigned page = 0; // 0: every page
     std::optional<Format> format;
     bool bitmap = false;
+    bool g3 = false; // TIFF coded with T.4 one-dimensional coding
     std::optional<TAutoScaleMode> autoscale;
     unsigned scale[4] = {1, 1, 1, 1}; // HM, HD, VM, VD
     bool scaling = false;
@@ -134,6 +136,8 @@ std::optional<int> ParseArgs(const Args& args, Options& o) {
             }
         } else if (a == "--bitmap") {
             o.bitmap = true;
+        } else if (a == "--g3") {
+            o.g3 = true;
         } else if (a == "--autoscale") {
             const auto* v = value();
             if (v && *v == "double-height") {
@@ -169,8 +173,11 @@ std::optional<int> ParseArgs(const Args& args, Options& o) {
     }
     if (!o.format) {
         const std::string ext = std::filesystem::path(o.pattern).extension().string();
-        o.format =
-            ext == ".tif" || ext == ".tiff" || ext == ".TIF" || ext == ".TIFF" ? Format::Tiff : Format::Pbm;
+        const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".TIF" || ext == ".TIFF";
+        o.format = o.g3 || tiff ? Format::Tiff : Format::Pbm;
+    }
+    if (o.g3 && o.format != Format::Tiff) {
+        return Fail("export: --g3 is for TIFF output");
     }
     return std::nullopt;
 }
@@ -249,8 +256,24 @@ int BitmapPage(const Options& o, unsigned page, PageImage& image) {
     return ecOK;
 }
 
-int WriteImage(const std::string& name, Format format, const PageImage& image) {
-    if (format == Format::Pbm) {
+// The rows coded line by line, each with its EOL ending on a byte boundary, least significant
+// bit first. Widths are coded in whole bytes: the coder takes a line whose first width / 8 bytes
+// are white for a white line.
+std::vector<uint8_t> CodeG3(const PageImage& image, uint32_t& width) {
+    width = static_cast<uint32_t>(image.rowBytes * 8);
+    const T4LineFormat format{static_cast<int>(width), 0, RunScale::Single};
+    std::vector<uint8_t> coded;
+    std::vector<uint8_t> line(kRasterBufferSize + kCodedLineSlack);
+    for (int y = 0; y < image.height; ++y) {
+        const size_t n = EncodeT4Line(image.bits.data() + static_cast<size_t>(y) * image.rowBytes,
+                                      image.rowBytes, format, line.data());
+        coded.insert(coded.end(), line.begin(), line.begin() + static_cast<long>(n));
+    }
+    return coded;
+}
+
+int WriteImage(const std::string& name, const Options& o, const PageImage& image) {
+    if (*o.format == Format::Pbm) {
         return WritePbmFile(name, image.width, image.height, image.bits.data(), image.rowBytes);
     }
     TiffWriter tiff;
@@ -259,11 +282,19 @@ int WriteImage(const std::string& name, Format format, const PageImage& image) {
     info.width = static_cast<uint32_t>(image.width);
     info.xResolution = image.xResolution;
     info.yResolution = image.yResolution;
+    std::vector<uint8_t> coded;
+    if (o.g3) {
+        coded = CodeG3(image, info.width);
+        info.compression = TiffCompression::CcittT4;
+        info.fillOrder = TiffFillOrder::LsbFirst;
+        info.t4Options = kT4OptionsFillBits;
+    }
     if (rc >= 0) {
         rc = tiff.BeginPage(info);
     }
     if (rc >= 0) {
-        rc = tiff.WriteData(image.bits.data(), image.bits.size());
+        rc = o.g3 ? tiff.WriteData(coded.data(), coded.size())
+                  : tiff.WriteData(image.bits.data(), image.bits.size());
     }
     if (rc >= 0) {
         rc = tiff.EndPage(static_cast<uint32_t>(image.height));
@@ -314,7 +345,7 @@ int RunExport(const Args& args) {
         if (image.height == 0) {
             return Fail(where + ": no scan line could be decoded");
         }
-        if (const int rc = WriteImage(name, *o.format, image); rc < 0) {
+        if (const int rc = WriteImage(name, o, image); rc < 0) {
             std::error_code ignored;
             std::filesystem::remove(name, ignored); // nothing half-written stays behind
             return FailCode(rc, name);
@@ -325,7 +356,8 @@ int RunExport(const Args& args) {
 }
 
 [[maybe_unused]] const bool registered = RegisterCommand(
-    {"export", "export FILE.apf -o PATTERN [--page N] [--format pbm|tiff] [--bitmap ...]  pages as images",
+    {"export",
+     "export FILE.apf -o PATTERN [--page N] [--format pbm|tiff] [--g3] [--bitmap ...]  pages as images",
      &RunExport});
 
 } // namespace

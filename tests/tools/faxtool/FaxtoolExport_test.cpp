@@ -88,6 +88,28 @@ TEST_F(FaxtoolExport, TiffIsReadByLibtiff) {
     EXPECT_NE(info.out.find("Resolution: 204, 196 pixels/inch"), std::string::npos) << info.out;
 }
 
+TEST_F(FaxtoolExport, G3TiffDecodesInLibtiffToTheRaster) {
+    const auto r = Export("--g3 -o " + ShellQuote(dir.File("g%d.tif")));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const auto& [name, raster] :
+         {std::pair{dir.File("g1.tif"), &normal}, std::pair{dir.File("g2.tif"), &wide}}) {
+        const auto pages = test::ReadTiff(name);
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_EQ(pages[0].compression, COMPRESSION_CCITTFAX3);
+        EXPECT_EQ(pages[0].width, raster->width);
+        EXPECT_EQ(test::RowDifference(pages[0].rows, raster->rows), "") << name;
+    }
+    // The bitmap, 1728 wide and doubled in height, as G3 too.
+    ASSERT_EQ(Export("--g3 --bitmap --page 1 -o " + ShellQuote(dir.File("b.tif"))).status, 0);
+    const auto bitmap = test::ReadTiff(dir.File("b.tif"));
+    ASSERT_EQ(bitmap.size(), 1u);
+    ASSERT_EQ(bitmap[0].rows.size(), 400u);
+    EXPECT_EQ(bitmap[0].rows[201], normal.rows[100]);
+    const auto pbm = Export("--g3 -o " + ShellQuote(dir.File("g%d.pbm")) + " --format pbm");
+    EXPECT_EQ(pbm.status, 1);
+    EXPECT_NE(pbm.err.find("--g3 is for TIFF output"), std::string::npos) << pbm.err;
+}
+
 TEST_F(FaxtoolExport, BitmapIsWhatTheComponentMakes) {
     const struct {
         std::string options;
