@@ -307,7 +307,8 @@ void TCustomFaxPrinter::UseMarginFont(const TFaxPrinterMargin& margin) {
     }
     QPainter& canvas = job_->Canvas();
     canvas.setFont(font);
-    canvas.setPen(QPen(Qt::black, 0));
+    // A line of one printer pixel all but vanishes on paper: about 0.17 mm instead.
+    canvas.setPen(QPen(Qt::black, std::max(1, job_->Resolution() / 150)));
 }
 
 void TCustomFaxPrinter::DrawHeader(TPrintArea& area) {

@@ -161,27 +161,6 @@ Line LongLine(const test::GreyPage& g, int from, int to, int step, int minLength
     return {};
 }
 
-// The widest black extent among the rows of a band: the header or footer line.
-Line WidestRow(const test::GreyPage& g, int from, int to) {
-    Line widest;
-    for (int y = from; y < to; ++y) {
-        if (g.BlackInRow(y, 0, g.width) < g.width / 2) {
-            continue;
-        }
-        Line l{y, 0, g.width - 1};
-        while (!g.IsBlack(l.left, y)) {
-            ++l.left;
-        }
-        while (!g.IsBlack(l.right, y)) {
-            --l.right;
-        }
-        if (widest.y < 0 || l.right - l.left > widest.right - widest.left) {
-            widest = l;
-        }
-    }
-    return widest;
-}
-
 TEST_F(FaxPrinterTest, FittedImageFillsNinetyThreePercentOfTheAreaBetweenTheLines) {
     // A fine page of a full page's 2156 rows fills the area's height.
     const std::string fax = dir.File("full.apf");
@@ -190,22 +169,17 @@ TEST_F(FaxPrinterTest, FittedImageFillsNinetyThreePercentOfTheAreaBetweenTheLine
     printer->PrintPages();
     const auto g = RasterisePdfPage(pdf, 1, 100);
     ASSERT_TRUE(g);
-    const Line header = WidestRow(*g, 0, g->height / 4);
-    const Line footer = WidestRow(*g, g->height * 3 / 4, g->height);
+    const auto header = test::WidestRow(*g, 0, g->height / 4);
+    const auto footer = test::WidestRow(*g, g->height * 3 / 4, g->height);
     ASSERT_GE(header.y, 0);
     ASSERT_GE(footer.y, 0);
     EXPECT_EQ(header.left, footer.left);
     EXPECT_EQ(header.right, footer.right);
     // At mid-height the frame's side edges give the image's extent.
     const int mid = g->height / 2;
-    int left = 0;
-    while (!g->IsBlack(left, mid)) {
-        ++left;
-    }
-    int right = g->width - 1;
-    while (!g->IsBlack(right, mid)) {
-        --right;
-    }
+    const auto sides = test::RowEnds(*g, mid);
+    const int left = sides.left;
+    const int right = sides.right;
     const double areaWidth = header.right - header.left + 1;
     EXPECT_NEAR(left, header.left, 1);
     EXPECT_NEAR(right - left + 1, areaWidth * 0.93, 2.0);

@@ -61,6 +61,46 @@ struct GreyPage {
     }
 };
 
+// A black line across at least half the page: its row and extent.
+struct PageLine {
+    int y = -1;
+    int left = 0;
+    int right = 0;
+};
+
+// The widest such line among rows from..to - 1 (the header or the footer line).
+inline PageLine WidestRow(const GreyPage& g, int from, int to) {
+    PageLine widest;
+    for (int y = from; y < to; ++y) {
+        if (g.BlackInRow(y, 0, g.width) < g.width / 2) {
+            continue;
+        }
+        PageLine l{y, 0, g.width - 1};
+        while (!g.IsBlack(l.left, y)) {
+            ++l.left;
+        }
+        while (!g.IsBlack(l.right, y)) {
+            --l.right;
+        }
+        if (widest.y < 0 || l.right - l.left > widest.right - widest.left) {
+            widest = l;
+        }
+    }
+    return widest;
+}
+
+// The extent of the black at a row's ends (the sides of a framed fax page).
+inline PageLine RowEnds(const GreyPage& g, int y) {
+    PageLine l{y, 0, g.width - 1};
+    while (l.left < g.width - 1 && !g.IsBlack(l.left, y)) {
+        ++l.left;
+    }
+    while (l.right > 0 && !g.IsBlack(l.right, y)) {
+        --l.right;
+    }
+    return l;
+}
+
 inline std::optional<GreyPage> RasterisePdfPage(const std::string& pdf, int page, int dpi) {
     TempDir dir;
     const std::string base = dir.File("page");
