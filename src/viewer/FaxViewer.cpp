@@ -1,6 +1,8 @@
 #include "viewer/FaxViewer.h"
 
 #include "imaging/errors/Exceptions.h"
+#include "imaging/errors/ResultCodes.h"
+#include "imaging/errors/StringTable.h"
 #include "viewer/ViewerHooks.h"
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusTipEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -87,6 +90,12 @@ TFaxViewer::TFaxViewer(QWidget* parent)
     LastButton = AddButton(bar, buttons, "LastButton", {}, QStringLiteral("Last page"), "last", true);
     ZoomInButton = AddButton(bar, buttons, "ZoomInButton", {}, QStringLiteral("Zoom in"), "zoomin", true);
     ZoomOutButton = AddButton(bar, buttons, "ZoomOutButton", {}, QStringLiteral("Zoom out"), "zoomout", true);
+    CopyButton = AddButton(bar, buttons, "CopyButton", {}, QStringLiteral("Copy the marked part (Ctrl+C)"),
+                           "copy", true);
+    RotateLeftButton = AddButton(bar, buttons, "RotateLeftButton", {}, QStringLiteral("Rotate left (Ctrl+L)"),
+                                 "rotleft", true);
+    RotateRightButton = AddButton(bar, buttons, "RotateRightButton", {},
+                                  QStringLiteral("Rotate right (Ctrl+R)"), "rotright", true);
     PrinterSetupButton = AddButton(bar, buttons, "PrinterSetupButton", {}, QStringLiteral("Printer setup"),
                                    "printsetup", false);
     Printbutton = AddButton(bar, buttons, "Printbutton", {}, QStringLiteral("Print"), "print", false);
@@ -152,6 +161,16 @@ TFaxViewer::TFaxViewer(QWidget* parent)
             [this] { Guarded([this] { faxViewer_->ShowLastPage(); }); });
     connect(ZoomInButton, &QToolButton::clicked, this, &TFaxViewer::ZoomInButtonClick);
     connect(ZoomOutButton, &QToolButton::clicked, this, &TFaxViewer::ZoomOutButtonClick);
+    connect(CopyButton, &QToolButton::clicked, this, &TFaxViewer::CopyButtonClick);
+    connect(RotateLeftButton, &QToolButton::clicked, this, [this] { Rotate(3); });
+    connect(RotateRightButton, &QToolButton::clicked, this, [this] { Rotate(1); });
+    // Marking is with the mouse; copying and turning a fax that came in upside down are here.
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
+            &TFaxViewer::CopyButtonClick);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
+            [this] { Rotate(3); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this,
+            [this] { Rotate(1); });
     connect(PrinterSetupButton, &QToolButton::clicked, this, &TFaxViewer::PrinterSetupButtonClick);
     connect(Printbutton, &QToolButton::clicked, this, &TFaxViewer::PrintButtonClick);
     connect(Helpbutton, &QToolButton::clicked, this, &TFaxViewer::HelpButtonClick);
@@ -293,6 +312,24 @@ void TFaxViewer::FaxViewerViewerError(int errorCode) {
     faxViewer_->SetFileName({});
     StatusPanel->setText(QStringLiteral("No file loaded"));
     UpdatePageButtons();
+}
+
+void TFaxViewer::CopyButtonClick() {
+    // Without a mark (or a fax) there is nothing to copy.
+    if (faxViewer_->Viewer()->dwViewCopy() < 0) {
+        ViewerBeep();
+    }
+}
+
+void TFaxViewer::Rotate(int quarterTurns) {
+    TViewer* viewer = faxViewer_->Viewer();
+    if (viewer->dwViewGetNumPages() == 0) {
+        ViewerBeep();
+        return;
+    }
+    if (viewer->dwViewSetRotation((viewer->Rotation() + quarterTurns) % 4) < 0) {
+        ShowError(this, QString::fromStdString(ErrorMessage(ecOutOfMemory)));
+    }
 }
 
 void TFaxViewer::PrinterSetupButtonClick() {

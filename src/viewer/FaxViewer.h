@@ -39,6 +39,9 @@ public:
     QToolButton* LastButton;
     QToolButton* ZoomInButton;
     QToolButton* ZoomOutButton;
+    QToolButton* CopyButton;
+    QToolButton* RotateLeftButton;
+    QToolButton* RotateRightButton;
     QToolButton* PrinterSetupButton;
     QToolButton* Printbutton;
     QToolButton* Helpbutton;
@@ -62,6 +65,8 @@ private:
     void FaxViewerViewerError(int errorCode);
     void ZoomInButtonClick();
     void ZoomOutButtonClick();
+    void CopyButtonClick();
+    void Rotate(int quarterTurns);
     void PrinterSetupButtonClick();
     void PrintButtonClick();
     void HelpButtonClick();

@@ -2,17 +2,21 @@
 
 #include "imaging/apf/ApfFormat.h"
 #include "imaging/errors/ResultCodes.h"
+#include "viewer/PageRotation.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimerEvent>
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
@@ -116,6 +120,8 @@ void TViewer::vAllocFax(unsigned count) {
 }
 
 void TViewer::vDisposeFax() {
+    RemoveMark();
+    EndMouseMarking();
     pages_.clear();
     pages_.shrink_to_fit();
     pageCount_ = 0;
@@ -151,6 +157,25 @@ int TViewer::Unpack(unsigned page, PageEntry& entry) {
     return ecOK;
 }
 
+int TViewer::UnpackTurned(unsigned page, PageEntry& entry) {
+    const int rc = Unpack(page, entry);
+    if (rc < 0 || rotation_ == 0) {
+        return rc;
+    }
+    return vRotatePage(entry, rotation_);
+}
+
+int TViewer::vRotatePage(PageEntry& entry, int turns) {
+    MonoBitmap turned;
+    if (RotatePage(entry.bitmap, turns, turned) < 0) {
+        return ecOutOfMemory;
+    }
+    entry.bitmap = std::move(turned);
+    entry.width = entry.bitmap.Width();
+    entry.height = entry.bitmap.Height();
+    return ecOK;
+}
+
 int TViewer::dwViewSetFile(const QString& name) {
     if (name.isEmpty()) {
         vDisposeFax();
@@ -176,6 +201,7 @@ int TViewer::dwViewSetFile(const QString& name) {
     }
     vDisposeFax();
     vInitScrollbars();
+    rotation_ = 0;
     fileName_ = name;
     viewport()->repaint(); // the background while the file loads
     if (!unpacker_) {
@@ -221,7 +247,7 @@ void TViewer::vInitPage() {
         int rc;
         {
             const CursorScope cursor(busyCursor_);
-            rc = Unpack(currentPage_, *entry);
+            rc = UnpackTurned(currentPage_, *entry);
         }
         if (rc < 0) {
             emit PageError(rc);
@@ -233,6 +259,8 @@ void TViewer::vInitPage() {
     }
     horizPos_ = 0;
     vertPos_ = 0;
+    RemoveMark();
+    EndMouseMarking();
     scaledWidth_ = Scaled(entry->width, scale_.HorizMult, scale_.HorizDiv);
     scaledHeight_ = Scaled(entry->height, scale_.VertMult, scale_.VertDiv);
     vInitScrollbars();
@@ -304,7 +332,7 @@ bool TViewer::dwViewGetBitmap(unsigned page, MonoBitmap& bitmap) {
     int rc;
     {
         const CursorScope cursor(busyCursor_);
-        rc = Unpack(page, unpacked);
+        rc = UnpackTurned(page, unpacked);
     }
     if (rc < 0) {
         emit PageError(rc);
@@ -333,7 +361,7 @@ void TViewer::dwViewSetLoadWholeFax(bool on) {
     }
     const CursorScope cursor(busyCursor_);
     for (unsigned page = 1; page <= pages_.size(); ++page) {
-        if (!pages_[page - 1].held && Unpack(page, pages_[page - 1]) < 0) {
+        if (!pages_[page - 1].held && UnpackTurned(page, pages_[page - 1]) < 0) {
             vDisposeFax();
             vInitScrollbars();
             viewport()->update();
@@ -603,6 +631,10 @@ void TViewer::HandleResize() {
 }
 
 void TViewer::keyPressEvent(QKeyEvent* event) {
+    if (capturing_) {
+        event->ignore();
+        return;
+    }
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_PageUp:
@@ -709,9 +741,229 @@ void TViewer::PaintRect(QPainter& painter, const QRect& rect) {
     if (part.isEmpty()) {
         return;
     }
-    const QImage image = RenderPagePart(entry->bitmap, part.translated(horizPos_, vertPos_), scale_,
-                                        foreground_.rgb(), background_.rgb());
+    const QRect pagePart = part.translated(horizPos_, vertPos_);
+    QImage image = RenderPagePart(entry->bitmap, pagePart, scale_, foreground_.rgb(), background_.rgb());
+    if (markPresent_) {
+        // The mark shows inverted.
+        const QRect inverted = (mark_ & pagePart).translated(-pagePart.topLeft());
+        for (int y = inverted.top(); y <= inverted.bottom(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = inverted.left(); x <= inverted.right(); ++x) {
+                row[x] = qRgb(255 - qRed(row[x]), 255 - qGreen(row[x]), 255 - qBlue(row[x]));
+            }
+        }
+    }
     painter.drawImage(part.topLeft(), image);
+}
+
+bool TViewer::Inside(const QPoint& p) const {
+    return p.x() >= 0 && p.y() >= 0 && p.x() < VisibleWidth() && p.y() < VisibleHeight();
+}
+
+QRect TViewer::vGetMarkClientIntersection(const QRect& rect) const {
+    const QRect view(horizPos_, vertPos_, VisibleWidth(), VisibleHeight());
+    return (rect & view).translated(-horizPos_, -vertPos_);
+}
+
+void TViewer::RemoveMark() {
+    if (markPresent_) {
+        markPresent_ = false;
+        viewport()->update(vGetMarkClientIntersection(mark_));
+    }
+}
+
+void TViewer::EndMouseMarking() {
+    capturing_ = false;
+    autoScroll_.stop();
+}
+
+void TViewer::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || capturing_ || !HasPages()) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    RemoveMark();
+    autoScroll_.stop();
+    movingCorner_ = 1;
+    pointer_ = event->position().toPoint();
+    const QPoint at = pointer_ + QPoint(horizPos_, vertPos_);
+    mark_ = QRect(at, at);
+    // The mouse stays with this window until the button is let go.
+    markPresent_ = true;
+    capturing_ = true;
+    viewport()->update(vGetMarkClientIntersection(mark_));
+}
+
+void TViewer::mouseMoveEvent(QMouseEvent* event) {
+    if (!capturing_ || !HasPages()) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    pointer_ = event->position().toPoint();
+    const bool inside = Inside(pointer_);
+    const bool wasRunning = autoScroll_.isActive();
+    if (wasRunning && inside) {
+        autoScroll_.stop();
+    }
+    if (wasRunning || inside) {
+        vUpdateMarkRect(pointer_.x() + horizPos_, pointer_.y() + vertPos_);
+    } else {
+        // The pointer has just left the window: scroll at once and every 50 ms from now on.
+        AutoScrollStep();
+        autoScroll_.start(50, this);
+    }
+}
+
+void TViewer::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !capturing_ || !HasPages()) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    EndMouseMarking();
+    if (mark_.width() == 1 && mark_.height() == 1) {
+        RemoveMark(); // a click without a move
+    }
+}
+
+void TViewer::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == autoScroll_.timerId()) {
+        AutoScrollStep();
+        return;
+    }
+    QAbstractScrollArea::timerEvent(event);
+}
+
+void TViewer::AutoScrollStep() {
+    int x = pointer_.x();
+    int y = pointer_.y();
+    const int right = VisibleWidth() - 1;
+    const int bottom = VisibleHeight() - 1;
+    if (x < 0) {
+        vScrollLeftPrim((x < -20 ? 2 : 1) * horizStep_);
+        x = 0;
+    } else if (x > right) {
+        vScrollRightPrim((x > right + 20 ? 2 : 1) * horizStep_);
+        x = right;
+    }
+    if (y < 0) {
+        vScrollUpPrim((y < -20 ? 2 : 1) * vertStep_);
+        y = 0;
+    } else if (y > bottom) {
+        vScrollDownPrim((y > bottom + 20 ? 2 : 1) * vertStep_);
+        y = bottom;
+    }
+    vUpdateMarkRect(x + horizPos_, y + vertPos_);
+}
+
+void TViewer::vUpdateMarkRect(int x, int y) {
+    int left = mark_.left();
+    int top = mark_.top();
+    int right = mark_.right();
+    int bottom = mark_.bottom();
+    switch (movingCorner_) {
+    case 1:
+        right = x;
+        bottom = y;
+        break;
+    case 2:
+        left = x;
+        bottom = y;
+        break;
+    case 3:
+        left = x;
+        top = y;
+        break;
+    default:
+        right = x;
+        top = y;
+        break;
+    }
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    // The corner under the pointer keeps following it.
+    if (x == right && y == bottom) {
+        movingCorner_ = 1;
+    } else if (x == right && y == top) {
+        movingCorner_ = 4;
+    } else if (x == left && y == bottom) {
+        movingCorner_ = 2;
+    } else {
+        movingCorner_ = 3;
+    }
+    right = std::min(right, scaledWidth_ - 1);
+    bottom = std::min(bottom, scaledHeight_ - 1);
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    const QRect updated(QPoint(left, top), QPoint(right, bottom));
+    viewport()->update(vGetMarkClientIntersection(mark_ | updated));
+    mark_ = updated;
+}
+
+int TViewer::dwViewSelectAll() {
+    if (!HasPages()) {
+        return ecNoImageLoaded;
+    }
+    EndMouseMarking();
+    mark_ = QRect(0, 0, scaledWidth_, scaledHeight_);
+    markPresent_ = !mark_.isEmpty();
+    viewport()->update();
+    return ecOK;
+}
+
+int TViewer::dwViewSelect(const QRect* rect) {
+    if (!HasPages()) {
+        return ecNoImageLoaded;
+    }
+    if (!rect) {
+        return ecOK;
+    }
+    EndMouseMarking();
+    mark_ = rect->normalized() & QRect(0, 0, scaledWidth_, scaledHeight_);
+    markPresent_ = !mark_.isEmpty();
+    viewport()->update();
+    return ecOK;
+}
+
+int TViewer::dwViewCopy() {
+    if (!HasPages()) {
+        return ecNoImageLoaded;
+    }
+    const PageEntry* entry = Current();
+    if (!markPresent_ || !entry || !entry->held) {
+        return ecNoBlockMarked;
+    }
+    // What the mark shows, black on white, one image pixel per displayed pixel.
+    const QImage shown = RenderPagePart(entry->bitmap, mark_, scale_, qRgb(0, 0, 0), qRgb(255, 255, 255));
+    QImage image = shown.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    if (image.isNull()) {
+        return ecOutOfMemory;
+    }
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->setImage(image);
+    }
+    return ecOK;
+}
+
+int TViewer::dwViewSetRotation(int r) {
+    r &= 3;
+    if (!HasPages() || r == rotation_) {
+        return ecOK;
+    }
+    const int turns = (r - rotation_ + 4) % 4;
+    for (unsigned page = 1; page <= pages_.size(); ++page) {
+        PageEntry& entry = pages_[page - 1];
+        // Whole fax: every page; page by page: the one held.
+        if ((loadWholeFax_ || page == currentPage_) && entry.held && vRotatePage(entry, turns) < 0) {
+            return ecOutOfMemory;
+        }
+    }
+    rotation_ = r;
+    vInitPage();
+    return ecOK;
 }
 
 } // namespace tolvane

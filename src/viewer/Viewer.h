@@ -17,6 +17,7 @@
 #include "viewer/PageRender.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QColor>
 #include <QCursor>
 #include <QString>
@@ -25,6 +26,10 @@
 #include <vector>
 
 namespace tolvane {
+
+// Results of marking and copying.
+inline constexpr int ecNoImageLoaded = -8050; // "no image loaded into viewer"
+inline constexpr int ecNoBlockMarked = -8051; // "no block of image marked"
 
 // Whether the viewer window takes files dropped on it.
 enum class TDroppedFiles { Refuse, Accept };
@@ -66,6 +71,22 @@ public:
     QRect dwViewGetPageDim() const;
     void dwViewSetLoadWholeFax(bool on);
     void dwViewSetBusyCursor(const QCursor& cursor) { busyCursor_ = cursor; }
+    // Marks the whole page: 0, or -8050 without pages.
+    int dwViewSelectAll();
+    // Marks a rectangle of the displayed page (edges inclusive), clamped to the page: 0, or
+    // -8050 without pages; no rectangle: nothing.
+    int dwViewSelect(const QRect* rect);
+    // Puts the marked part on the clipboard as an image, black on white, at the size it is
+    // shown: 0, -8050 without pages, -8051 without a mark.
+    int dwViewCopy();
+    // Turns the pages to r quarter turns clockwise from how they were unpacked (0 to 3); in
+    // page-by-page mode pages shown later are turned too. 0, or -8 when memory runs out.
+    int dwViewSetRotation(int r);
+    int Rotation() const { return rotation_; }
+    bool MarkPresent() const { return markPresent_; }
+    // The mark in displayed-page pixels, edges inclusive.
+    QRect Mark() const { return mark_; }
+
     // Whether files dropped on the viewer are taken.
     void SetAcceptDroppedFiles(bool on);
 
@@ -123,6 +144,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     struct PageEntry {
@@ -145,6 +170,16 @@ private:
     void vUpdateScrollThumb();
     void vInitPage();
     int Unpack(unsigned page, PageEntry& entry);
+    // Unpacks and turns the page by the rotation.
+    int UnpackTurned(unsigned page, PageEntry& entry);
+    int vRotatePage(PageEntry& entry, int turns);
+    void vUpdateMarkRect(int x, int y);
+    // The part of a displayed-page rectangle in view, in view coordinates.
+    QRect vGetMarkClientIntersection(const QRect& rect) const;
+    void RemoveMark();
+    void EndMouseMarking();
+    void AutoScrollStep();
+    bool Inside(const QPoint& p) const;
     void HandleResize();
     void ScrollBarAction(Qt::Orientation orientation, int action);
     void EndOfScroll(Qt::Orientation orientation);
@@ -175,6 +210,13 @@ private:
     bool updating_ = false;
     QString designText_;
     bool designMode_ = false;
+    int rotation_ = 0;
+    bool markPresent_ = false;
+    QRect mark_;
+    bool capturing_ = false;
+    int movingCorner_ = 1; // 1 right-bottom, 2 left-bottom, 3 left-top, 4 right-top
+    QBasicTimer autoScroll_;
+    QPoint pointer_; // the last pointer position while marking
 };
 
 } // namespace tolvane
