@@ -4,6 +4,7 @@
 #include "app/AppFolders.h"
 #include "app/ButtonBar.h"
 #include "app/DataGrid.h"
+#include "app/FaxViewing.h"
 #include "app/GridColumns.h"
 #include "app/HelpWindow.h"
 #include "app/MessageBoxes.h"
@@ -72,6 +73,7 @@ TMainScreen::TMainScreen(QWidget* parent) : QMainWindow(parent) {
         Settings().ComPort = 0;
     }
     InstallHintHandler();
+    InstallViewerHooks();
     SetCurrentStatusLabel(status_);
     faxArriving_ = false;
     receiving_ = false;

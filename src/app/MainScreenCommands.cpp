@@ -72,10 +72,6 @@ void TMainScreen::ReceiveButtonClick() {
     NotAvailableYet(QStringLiteral("Receiving faxes"));
 }
 
-void TMainScreen::mnuViewPrintClick() {
-    NotAvailableYet(QStringLiteral("The fax viewer"));
-}
-
 void TMainScreen::mnuCoverClick() {
     if (!OpenCoverDBF()) {
         return;
